@@ -1,0 +1,4 @@
+#include "ComponentRegistry.h"
+
+// Each component of this library adds its factory here.
+void registerBuiltinComponents(ComponentRegistry& registry) { (void)registry; }
