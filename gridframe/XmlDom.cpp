@@ -7,6 +7,21 @@ const IID kIidXmlDomDocument2 = {
     0x2933BF95, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidXmlDomDocument = {0x2933BF81, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
+// The text with the encoding pseudo-attribute of a leading XML declaration removed.
+XStringW withoutDeclaredEncoding(const XStringW& text) {
+    if (!text.startsWith(L"<?xml"))
+        return text;
+    int close = text.find(L"?>");
+    int at = text.find(L" encoding=", 0);
+    if (close < 0 || at < 0 || at > close)
+        return text;
+    wchar_t quote = text[at + 10];
+    int end = (quote == L'"' || quote == L'\'') ? text.find(quote, at + 11) : -1;
+    if (end < 0 || end > close)
+        return text;
+    return text.left(at) + text.mid(end + 1);
+}
+
 } // namespace
 
 BStr::BStr(const wchar_t* text, int length) {
@@ -57,12 +72,24 @@ ComRef<IXMLDOMDocument> createDocument() {
 }
 
 ComRef<IXMLDOMDocument> parse(const XStringW& text) {
+    // Header documents never carry a DTD; refusing one here keeps entity expansion out even where
+    // the parser does not honour ProhibitDTD.
+    if (text.find(L"<!DOCTYPE") >= 0)
+        return ComRef<IXMLDOMDocument>();
     ComRef<IXMLDOMDocument> document = createDocument();
     if (!document)
         return document;
     BStr source(text.c_str(), text.length());
     VARIANT_BOOL ok = VARIANT_FALSE;
-    if (FAILED(document->loadXML(source.get(), &ok)) || ok != VARIANT_TRUE)
+    if (SUCCEEDED(document->loadXML(source.get(), &ok)) && ok == VARIANT_TRUE)
+        return document;
+    // The text is already decoded; a declaration naming its stored code page (gb2312) can make
+    // the parser refuse it, so retry without the encoding.
+    XStringW plain = withoutDeclaredEncoding(text);
+    if (plain.length() == text.length())
+        return ComRef<IXMLDOMDocument>();
+    BStr retry(plain.c_str(), plain.length());
+    if (FAILED(document->loadXML(retry.get(), &ok)) || ok != VARIANT_TRUE)
         return ComRef<IXMLDOMDocument>();
     return document;
 }
