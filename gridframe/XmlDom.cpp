@@ -145,6 +145,18 @@ bool attribute(IXMLDOMNode* node, const wchar_t* name, XStringW& value, bool& pr
     return true;
 }
 
+bool setAttribute(IXMLDOMNode* node, const wchar_t* name, const XStringW& value) {
+    ComRef<IXMLDOMNamedNodeMap> attributes;
+    if (!node || node->get_attributes(attributes.put()) != S_OK || !attributes)
+        return false;
+    BStr key(name);
+    ComRef<IXMLDOMNode> item;
+    if (attributes->getNamedItem(key.get(), item.put()) != S_OK || !item)
+        return false;
+    BStr text(value.c_str(), value.length());
+    return SUCCEEDED(item->put_text(text.get()));
+}
+
 bool removeAttribute(IXMLDOMNode* node, const wchar_t* name) {
     ComRef<IXMLDOMNamedNodeMap> attributes;
     if (!node || node->get_attributes(attributes.put()) != S_OK || !attributes)

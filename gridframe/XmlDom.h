@@ -71,6 +71,8 @@ bool hasChildNodes(IXMLDOMNode* node);
 // Reads an attribute. present is false for a missing one; the result is false when the node
 // cannot be read at all.
 bool attribute(IXMLDOMNode* node, const wchar_t* name, XStringW& value, bool& present);
+// Changes an attribute the node already has; false when it has none or cannot be written.
+bool setAttribute(IXMLDOMNode* node, const wchar_t* name, const XStringW& value);
 // Removes the attribute when present; false when the node cannot be read.
 bool removeAttribute(IXMLDOMNode* node, const wchar_t* name);
 // The first child element of parent whose "name" attribute is name, or null.
