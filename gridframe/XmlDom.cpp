@@ -68,6 +68,8 @@ ComRef<IXMLDOMDocument> createDocument() {
         FAILED(document->put_validateOnParse(VARIANT_FALSE)))
         return ComRef<IXMLDOMDocument>();
     document->put_async(VARIANT_FALSE);
+    // Saved headers keep their layout: nothing is re-indented when a document is written back.
+    document->put_preserveWhiteSpace(VARIANT_TRUE);
     return document;
 }
 
