@@ -50,12 +50,45 @@ void ColumnInfo::ResolveColor(ITheme* theme) {
         theme->getColor(colorKey_.c_str(), color_);
 }
 
+namespace {
+
+// Whether the number a text starts with is 0 (a text that starts with none reads as 0). Plain
+// decimals are decided here; exponents, hexadecimal, infinities and NaN go to wcstod.
+bool leadingNumberIsZero(const XStringW& text) {
+    const wchar_t* p = text.c_str();
+    while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
+        ++p;
+    const wchar_t* start = p;
+    if (*p == L'-' || *p == L'+')
+        ++p;
+    bool digits = false;
+    bool nonZero = false;
+    for (bool point = false;; ++p) {
+        if (*p >= L'0' && *p <= L'9') {
+            digits = true;
+            nonZero = nonZero || *p != L'0';
+        } else if (*p == L'.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    wchar_t next = *p;
+    bool unusual = next == L'e' || next == L'E' || next == L'x' || next == L'X' || next == L'i' ||
+                   next == L'I' || next == L'n' || next == L'N';
+    if (unusual)
+        return std::wcstod(start, nullptr) == 0.0;
+    return !digits || !nonZero;
+}
+
+} // namespace
+
 COLORREF ColumnInfo::ColorForText(const XStringW& text) const {
     if (!colorKey_.isEmpty())
         return color_;
     const SignColors& colors = signColors();
     // A text that does not start with a number reads as 0.
-    if (text.isEmpty() || text == L"--" || std::wcstod(text.c_str(), nullptr) == 0.0)
+    if (text.isEmpty() || text == L"--" || leadingNumberIsZero(text))
         return colors.zero;
     if (text[0] == L'-')
         return colors.negative;
