@@ -55,8 +55,11 @@ inline const wchar_t* toolkitClass(const wchar_t* name) {
 class HostWindow : public WGUI::WindowBase {
 public:
     explicit HostWindow(const RECT& rect = RECT{0, 0, 400, 200}) {
-        create(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, toolkitClass(L"WguiTestHost"), L"host", rect, nullptr, 0,
+        // Shown without activation: Wine hands activated windows to the (absent) window manager
+        // and then waits two seconds for it whenever they are hidden.
+        create(WS_POPUP, WS_EX_TOOLWINDOW, toolkitClass(L"WguiTestHost"), L"host", rect, nullptr, 0,
                GetModuleHandleW(nullptr), &router);
+        ShowWindow(hwnd, SW_SHOWNOACTIVATE);
         UpdateWindow(hwnd);
     }
     ~HostWindow() override {
