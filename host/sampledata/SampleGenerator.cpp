@@ -229,8 +229,18 @@ bool generateSample(sqlite3* db, const SampleOptions& options, SampleSummary* su
             p.redeemState = 1;
         if (i == CaseNoCompany || i == CaseDeletedCompany || i == CaseCompanyWithoutDash)
             continue;
-        if (p.company == kDeletedCompany || p.company == 6)
+        if (p.company == kDeletedCompany || p.company % 7 == 6)
             p.company = 0;
+    }
+    // Names carry their house's prefix; follow the companies the cases were moved to.
+    for (int i = 0; i <= CaseCompanyWithoutDash; ++i) {
+        Product& p = P[i];
+        const NamedText& house = companies[p.company < 0 ? 0 : p.company].prefix;
+        if (p.company < 0 || p.name.text.compare(0, house.text.size(), house.text) == 0)
+            continue;
+        const size_t oldText = p.name.text.size() >= 6 ? 6 : 0; // two UTF-8 characters
+        p.name.text = house.text + p.name.text.substr(oldText);
+        p.name.initials = house.initials + p.name.initials.substr(2);
     }
     P[CaseDividendOnLastDate].paysDividends = true;
     P[CaseDividendBeforeLastDate].paysDividends = true;
