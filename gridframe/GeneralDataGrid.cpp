@@ -1,5 +1,6 @@
 #include "GeneralDataGrid.h"
 
+#include <charconv>
 #include "XmlDom.h"
 #include "module/host/Kernel.h"
 
@@ -14,6 +15,17 @@ public:
 private:
     bool& flag_;
 };
+
+// The same text as XStringW::format(L"%d", value), without parsing a format per cell.
+XStringW decimalText(int value) {
+    char digits[16];
+    std::to_chars_result written = std::to_chars(digits, digits + sizeof(digits), value);
+    wchar_t text[16];
+    int length = int(written.ptr - digits);
+    for (int i = 0; i < length; ++i)
+        text[i] = wchar_t(digits[i]);
+    return XStringW(text, length);
+}
 
 bool isKeyColumn(const XStringW& name) {
     return name == L"aliascode" || name == L"code" || name == L"name";
@@ -102,7 +114,7 @@ void GeneralDataGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& 
     // Called from the control's painting: nothing may escape into its window procedure.
     try {
         if (column.name == L"_index") {
-            text = XStringW::format(L"%d", row + 1);
+            text = decimalText(row + 1);
             return;
         }
         if (!displayView_) {
@@ -110,7 +122,7 @@ void GeneralDataGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& 
             return;
         }
         if (column.name == L"index_rank") {
-            text = XStringW::format(L"%d", displayView_->getSourceIndex(row) + 1);
+            text = decimalText(displayView_->getSourceIndex(row) + 1);
             return;
         }
         Data::IDataItem& value = displayView_->getRow(row).getItem(column.name.c_str());

@@ -81,39 +81,66 @@ void NumberLocale::setCurrent(const NumberLocale& locale) {
 }
 
 void NumberLocale::localize(const char* number, std::wstring& out) const {
+    wchar_t buffer[1024];
+    int length = localize(number, buffer, 1024);
+    if (length >= 0) {
+        out.append(buffer, size_t(length));
+        return;
+    }
+    for (const char* p = number; *p; ++p)
+        out += wchar_t(*p); // too long to group: the plain digits
+}
+
+int NumberLocale::localize(const char* number, wchar_t* out, int capacity) const {
+    int n = 0;
+    auto put = [&](wchar_t ch) {
+        if (n < capacity)
+            out[n] = ch;
+        ++n;
+    };
+    auto putText = [&](const std::wstring& text) {
+        for (wchar_t ch : text)
+            put(ch);
+    };
     const char* p = number;
     if (*p == '-' || *p == '+')
-        out += wchar_t(*p++);
+        put(wchar_t(*p++));
     const char* digits = p;
     while (*p >= '0' && *p <= '9')
         ++p;
-    size_t count = size_t(p - digits);
-    if (groups.empty() || count == 0) {
-        for (const char* d = digits; d < p; ++d)
-            out += wchar_t(*d);
-    } else {
-        // Mark where separators go, counting group sizes from the right.
-        char marks[512] = {};
-        size_t pos = count;
-        size_t index = 0;
-        while (count < sizeof(marks)) {
+    int count = int(p - digits);
+    // Digits still to write before the next separator, counted from the left.
+    int nextMark = count;
+    size_t index = 0;
+    int marks[400];
+    int markCount = 0;
+    if (!groups.empty() && count < 400) {
+        int pos = count;
+        for (;;) {
             int size = index < groups.size() ? groups[index] : (repeatLast ? groups.back() : 0);
-            if (size <= 0 || size_t(size) >= pos)
+            if (size <= 0 || size >= pos)
                 break;
-            pos -= size_t(size);
-            marks[pos] = 1;
+            pos -= size;
+            marks[markCount++] = pos;
             ++index;
         }
-        for (size_t i = 0; i < count; ++i) {
-            if (marks[i])
-                out += thousandSeparator;
-            out += wchar_t(digits[i]);
+    }
+    // marks are descending; walk them from the smallest.
+    int m = markCount - 1;
+    nextMark = m >= 0 ? marks[m] : count;
+    for (int i = 0; i < count; ++i) {
+        if (i == nextMark) {
+            putText(thousandSeparator);
+            --m;
+            nextMark = m >= 0 ? marks[m] : count;
         }
+        put(wchar_t(digits[i]));
     }
     for (; *p; ++p) {
         if (*p == '.')
-            out += decimalPoint;
+            putText(decimalPoint);
         else
-            out += wchar_t(*p);
+            put(wchar_t(*p));
     }
+    return n <= capacity ? n : -1;
 }

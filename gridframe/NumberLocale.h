@@ -28,4 +28,6 @@ public:
     // Rewrites a C-locale number text ("-12345.678", "1.5e+07", "inf") with this locale's decimal
     // point and grouping of the integer digits, appending to out.
     void localize(const char* number, std::wstring& out) const;
+    // The same into a buffer; returns the length written, or -1 when capacity is too small.
+    int localize(const char* number, wchar_t* out, int capacity) const;
 };

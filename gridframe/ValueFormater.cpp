@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cwchar>
 #include <string>
 #include "NumberLocale.h"
 
@@ -87,10 +88,31 @@ void appendText(std::wstring& out, const XStringW& text) {
 }
 
 // Writes prefix, number, suffix and unit; the number is a C-locale text that the user's locale
-// rewrites. Runs once per painted cell, so it avoids printf.
+// rewrites. Runs once per painted cell: built on the stack, one allocation for the result.
 XStringW compose(const XStringW& prefix, const char* number, const XStringW& suffix, const XStringW* unit) {
+    wchar_t buffer[512];
+    const int capacity = 512;
+    int n = 0;
+    auto put = [&](const XStringW& text) {
+        int length = text.length();
+        if (n >= 0 && n + length <= capacity) {
+            std::wmemcpy(buffer + n, text.c_str(), size_t(length));
+            n += length;
+        } else {
+            n = -1;
+        }
+    };
+    put(prefix);
+    if (n >= 0) {
+        int length = NumberLocale::current().localize(number, buffer + n, capacity - n);
+        n = length < 0 ? -1 : n + length;
+    }
+    put(suffix);
+    if (unit)
+        put(*unit);
+    if (n >= 0)
+        return XStringW(buffer, n);
     std::wstring out;
-    out.reserve(size_t(prefix.length() + suffix.length() + (unit ? unit->length() : 0)) + 40);
     appendText(out, prefix);
     NumberLocale::current().localize(number, out);
     appendText(out, suffix);

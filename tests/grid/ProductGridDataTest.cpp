@@ -60,7 +60,8 @@ protected:
         grid->SetTheme(theme.get());
         header = XmlDom::parse(LoadResourceText(ThisModule(), L"XML", L"GRIDHEADER").c_str());
         ASSERT_TRUE(header);
-        ASSERT_TRUE(grid->Create(nullptr, XRect(0, 0, 600, 300)));
+        // Hidden: sorting needs a live window, not a shown one.
+        ASSERT_TRUE(grid->Create(nullptr, XRect(0, 0, 600, 300), WS_POPUP, 0, 0));
     }
     void TearDown() override {
         header.reset();
