@@ -90,6 +90,10 @@ bool ClientSession::start() {
     app_->addModule("mod_Chart", XComPtr<IModule>(new ChartModule()));
 
     std::wstring dbMessage;
+    if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        generateSampleDatabase(options_.databasePath, dir, dbMessage);
+        note(dbMessage);
+    }
     database_ = openDatabaseModule(options_.databasePath, dir, dbMessage);
     if (database_)
         app_->addModule("mod_Database", database_);
