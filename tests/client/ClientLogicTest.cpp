@@ -7,7 +7,9 @@
 #include "ClientOptions.h"
 #include "FallbackServices.h"
 #include "HostModules.h"
+#include "FakeTable.h"
 #include "Kernel.h"
+#include "ProductTableDump.h"
 
 using namespace Client;
 
@@ -175,4 +177,45 @@ TEST(HostModules, WatchedListAndFundsPoolSurviveARestart) {
     EXPECT_EQ(pool->list().codes(), (std::vector<std::wstring>{L"P00001"}));
     createEvent("event_ConcernChanged")->unsubscribe(&countConcern, nullptr);
     DeleteFileW(file.c_str());
+}
+
+TEST(ProductTableDump, OneLinePerRowInUtf8EvenWithTabsAndLineBreaksInValues) {
+    FakeTable table({L"code", L"name"},
+                    {{L"A00001", L"稳健\t一号"}, {L"B00002", L"进取\r\n二号"}, {L"", L"--"}});
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + L"client_dump_test.tsv";
+    int rows = -1;
+    std::wstring error;
+    ASSERT_TRUE(writeTableTsv(&table, path, rows, error));
+    EXPECT_EQ(rows, 3);
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    ASSERT_NE(f, nullptr);
+    char buf[512];
+    size_t n = fread(buf, 1, sizeof buf, f);
+    fclose(f);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(std::string(buf, n), "code\tname\n"
+                                   "A00001\t\xE7\xA8\xB3\xE5\x81\xA5 \xE4\xB8\x80\xE5\x8F\xB7\n"
+                                   "B00002\t\xE8\xBF\x9B\xE5\x8F\x96  \xE4\xBA\x8C\xE5\x8F\xB7\n"
+                                   "\t--\n");
+
+    EXPECT_FALSE(writeTableTsv(nullptr, path, rows, error));
+    EXPECT_FALSE(writeTableTsv(&table, L"Q:\\no\\such\\dir\\x.tsv", rows, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(HostModules, ChartWindowShowsTheProductsRow) {
+    FakeTable table({L"code", L"name"}, {{L"A00001", L"稳健一号"}, {L"B00002", L"进取二号"}});
+    XComPtr<ChartModule> chart(new ChartModule());
+    EXPECT_FALSE(chart->showArchive(L"B00002")) << "archives are the module's to open";
+    chart->showChart(L"B00002", 0, &table, 0);
+    HWND first = chart->lastWindow();
+    ASSERT_TRUE(IsWindow(first));
+    wchar_t title[64];
+    GetWindowTextW(first, title, 64);
+    EXPECT_NE(std::wstring(title).find(L"B00002"), std::wstring::npos);
+    chart->showChart(L"A00001", 0, nullptr, 0);
+    EXPECT_FALSE(IsWindow(first)) << "one chart window at a time";
+    EXPECT_TRUE(IsWindow(chart->lastWindow()));
 }
