@@ -103,6 +103,9 @@ bool ClientSession::start() {
     UpdateWindow(frame_->hwnd());
 
     module_ = loadModule(options_.modulePath, app_.get());
+    // Other modules find a loaded module by its name, as they find the host's own.
+    if (module_.ok() && !module_.name.empty())
+        app_->addModule(module_.name.c_str(), module_.module);
     if (module_.ok())
         note(L"module " + std::wstring(module_.name.begin(), module_.name.end()) + L" loaded");
     else

@@ -36,8 +36,17 @@ struct Bitmap {
 } // namespace
 
 bool saveWindowPng(HWND hwnd, const std::wstring& path, std::wstring& error) {
-    RECT rc;
-    if (!IsWindow(hwnd) || !GetWindowRect(hwnd, &rc) || rc.right <= rc.left || rc.bottom <= rc.top) {
+    // The menu bar and the client area: the caption and frame belong to the window manager,
+    // and a virtual display without one leaves them unpainted.
+    RECT rc{};
+    if (IsWindow(hwnd) && GetClientRect(hwnd, &rc)) {
+        MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        MENUBARINFO bar{};
+        bar.cbSize = sizeof(bar);
+        if (GetMenu(hwnd) && GetMenuBarInfo(hwnd, OBJID_MENU, 0, &bar) && bar.rcBar.top < rc.top)
+            rc.top = bar.rcBar.top;
+    }
+    if (rc.right <= rc.left || rc.bottom <= rc.top) {
         error = L"no window to capture";
         return false;
     }

@@ -99,6 +99,7 @@ TEST(ModuleLoader, ReportsWhatWentWrongInsteadOfFailing) {
 }
 
 TEST_F(ClientWithModule, PagesAreAddedSizedAndSwitchedByTabAndToolbar) {
+    EXPECT_EQ(session->app()->getModule("mod_TestModule").get(), session->module().module);
     ASSERT_EQ(tab->pageCount(), 2);
     EXPECT_EQ(tab->page(0)->getTitle().compare(L"测试页一"), 0);
     wchar_t text[32] = {};
