@@ -195,13 +195,7 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
         return false;
     TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
     // The page on show owns the picker the user would use.
-    ITabPage* page = tab ? tab->page(tab->selectedIndex()) : nullptr;
-    HWND root = page ? FindWindowExW(tab->getHwnd(), nullptr, nullptr, nullptr) : nullptr;
-    for (HWND child = root; child; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child)) {
-            root = child;
-            break;
-        }
+    HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
     HWND picker = findDatePicker(root);
     bool ok = setPickerDate(picker, y, m, d);
     note(ok ? L"end date set to " + isoDate : L"no date picker on the page; end date not set");

@@ -13,7 +13,7 @@ TabControl::TabControl(const char* name, HWND parent, int controlId) : name_(nam
 }
 
 TabControl::~TabControl() {
-    pages_.clear();
+    releasePages();
     if (hwnd_ && IsWindow(hwnd_))
         DestroyWindow(hwnd_);
 }
@@ -35,6 +35,7 @@ bool TabControl::addPage(ITabPage* page) {
     if (SendMessageW(hwnd_, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item)) < 0)
         return false;
     pages_.emplace_back(page);
+    windows_.push_back(pageWnd);
     // The first page is shown at once; later ones wait hidden until their tab is chosen.
     if (index == 0)
         TabCtrl_SetCurSel(hwnd_, 0);
@@ -58,6 +59,10 @@ int TabControl::selectedIndex() const {
 
 ITabPage* TabControl::page(int index) const {
     return index >= 0 && index < pageCount() ? pages_[index].get() : nullptr;
+}
+
+HWND TabControl::pageWindow(int index) const {
+    return index >= 0 && index < pageCount() && IsWindow(windows_[index]) ? windows_[index] : nullptr;
 }
 
 void TabControl::onSelectionChanged() {

@@ -23,6 +23,8 @@ public:
     int pageCount() const { return static_cast<int>(pages_.size()); }
     int selectedIndex() const;
     ITabPage* page(int index) const;
+    // The window the page's create() returned, or null.
+    HWND pageWindow(int index) const;
     // Follows a selection change made by the user (TCN_SELCHANGE).
     void onSelectionChanged();
     // Re-sizes the selected page to the control's display area.
@@ -36,6 +38,7 @@ private:
     std::string name_;
     HWND hwnd_ = nullptr;
     std::vector<XComPtr<ITabPage>> pages_;
+    std::vector<HWND> windows_;
 };
 
 } // namespace Client
