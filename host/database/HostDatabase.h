@@ -1,0 +1,23 @@
+// HostDatabase.dll: the client creates its database module here.
+#pragma once
+
+#include "Database.h"
+#include "XComPtr.h"
+
+#if defined(AF_BUILDING_DATABASE)
+#define DATABASE_API __declspec(dllexport)
+#else
+#define DATABASE_API __declspec(dllimport)
+#endif
+
+// The module "mod_Database" over the SQLite file dbFile, opened read-only. When the
+// file is missing or not a database, its database reports isOpen() false. Null only when
+// memory runs out.
+DATABASE_API XComPtr<IDbModule> createDbModule(const wchar_t* dbFile);
+
+// A database over dbFile, read-only, that waits at most busyTimeoutMs for a writer's lock
+// before a query fails. Null only when memory runs out.
+DATABASE_API XComPtr<IDatabase> openDatabase(const wchar_t* dbFile, int busyTimeoutMs);
+
+// How long the module's database waits for a locked file before a query fails.
+constexpr int kDefaultBusyTimeoutMs = 2000;

@@ -1,0 +1,204 @@
+#include "QueryResult.h"
+
+#include <climits>
+#include <cstring>
+#include <sqlite3.h>
+
+namespace {
+
+bool containsNoCase(const char* text, const char* needle) {
+    const size_t n = std::strlen(needle);
+    for (const char* p = text; *p; ++p) {
+        size_t i = 0;
+        while (i < n && p[i] && (p[i] | 0x20) == (needle[i] | 0x20))
+            ++i;
+        if (i == n)
+            return true;
+    }
+    return false;
+}
+
+// Appends UTF-8 text as UTF-16 plus a terminating zero. Malformed bytes become U+FFFD.
+void appendUtf16(std::vector<wchar_t>& out, const unsigned char* s, int length) {
+    const unsigned char* end = s + length;
+    while (s < end) {
+        unsigned c = *s;
+        if (c < 0x80) {
+            out.push_back(static_cast<wchar_t>(c));
+            ++s;
+            continue;
+        }
+        int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
+        if (c >= 0xF8)
+            extra = -1;
+        if (extra < 0 || end - s <= extra) {
+            out.push_back(0xFFFD);
+            ++s;
+            continue;
+        }
+        unsigned code = c & (0x3F >> extra);
+        bool ok = true;
+        for (int i = 1; i <= extra; ++i) {
+            if ((s[i] & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            code = (code << 6) | (s[i] & 0x3F);
+        }
+        const unsigned minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+        if (!ok || code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
+            out.push_back(0xFFFD);
+            ++s;
+            continue;
+        }
+        s += extra + 1;
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
+            out.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(static_cast<wchar_t>(code));
+        }
+    }
+    out.push_back(0);
+}
+
+} // namespace
+
+int QueryResult::typeFromDeclared(const char* declared) {
+    if (!declared || !*declared)
+        return -1;
+    if (containsNoCase(declared, "INT"))
+        return Data::ValueInteger;
+    if (containsNoCase(declared, "CHAR") || containsNoCase(declared, "CLOB") ||
+        containsNoCase(declared, "TEXT"))
+        return Data::ValueText;
+    if (containsNoCase(declared, "BLOB"))
+        return -1;
+    if (containsNoCase(declared, "REAL") || containsNoCase(declared, "FLOA") ||
+        containsNoCase(declared, "DOUB"))
+        return Data::ValueReal;
+    return -1;
+}
+
+bool QueryResult::read(sqlite3_stmt* stmt) {
+    const int columns = sqlite3_column_count(stmt);
+    names_.clear();
+    declared_.clear();
+    cells_.clear();
+    text_.clear();
+    std::vector<wchar_t> name;
+    for (int c = 0; c < columns; ++c) {
+        const char* text = sqlite3_column_name(stmt, c);
+        name.clear();
+        appendUtf16(name, reinterpret_cast<const unsigned char*>(text ? text : ""),
+                    text ? static_cast<int>(std::strlen(text)) : 0);
+        names_.emplace_back(name.data());
+        declared_.push_back(typeFromDeclared(sqlite3_column_decltype(stmt, c)));
+    }
+    for (;;) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_DONE)
+            return true;
+        if (rc != SQLITE_ROW)
+            return false;
+        for (int c = 0; c < columns; ++c) {
+            Cell cell;
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                cell.kind = Kind::Integer;
+                cell.integer = sqlite3_column_int64(stmt, c);
+                break;
+            case SQLITE_FLOAT:
+                cell.kind = Kind::Real;
+                cell.real = sqlite3_column_double(stmt, c);
+                break;
+            case SQLITE_TEXT: {
+                const unsigned char* text = sqlite3_column_text(stmt, c);
+                if (!text)
+                    return false; // out of memory while converting
+                cell.kind = Kind::Text;
+                cell.text = text_.size();
+                appendUtf16(text_, text, sqlite3_column_bytes(stmt, c));
+                break;
+            }
+            default: // NULL, and BLOBs, which no table column can show
+                break;
+            }
+            cells_.push_back(cell);
+        }
+    }
+}
+
+int QueryResult::rowCount() const {
+    return names_.empty() ? 0 : static_cast<int>(cells_.size() / names_.size());
+}
+
+int QueryResult::columnType(int column) const {
+    if (declared_[column] >= 0)
+        return declared_[column];
+    const size_t columns = names_.size();
+    for (size_t i = static_cast<size_t>(column); i < cells_.size(); i += columns) {
+        switch (cells_[i].kind) {
+        case Kind::Integer:
+            return Data::ValueInteger;
+        case Kind::Real:
+            return Data::ValueReal;
+        case Kind::Text:
+            return Data::ValueText;
+        case Kind::Null:
+            break;
+        }
+    }
+    return Data::ValueText;
+}
+
+void QueryResult::writeCell(const Cell& cell, Data::IDataItem& item) const {
+    switch (cell.kind) {
+    case Kind::Integer:
+        if (cell.integer >= INT_MIN && cell.integer <= INT_MAX)
+            item.setInt(static_cast<int>(cell.integer));
+        else
+            item.setDouble(static_cast<double>(cell.integer));
+        break;
+    case Kind::Real:
+        item.setDouble(cell.real);
+        break;
+    case Kind::Text:
+        item.setText(text_.data() + cell.text);
+        break;
+    case Kind::Null:
+        break; // a new row's cells are null already
+    }
+}
+
+void QueryResult::fill(Data::IDataTable* table, bool firstFill) const {
+    const int columns = columnCount();
+    const int rows = rowCount();
+    XComPtr<Data::IUpdateContext> update = table->beginUpdate();
+    std::vector<int> target(static_cast<size_t>(columns));
+    if (firstFill) {
+        table->reset();
+        for (int c = 0; c < columns; ++c)
+            target[c] = table->addColumn(names_[c].c_str(), columnType(c));
+    } else {
+        table->clear(0);
+        for (int c = 0; c < columns; ++c) {
+            int index = table->getColumnIndex(names_[c].c_str());
+            if (index < 0)
+                index = table->addColumn(names_[c].c_str(), columnType(c));
+            target[c] = index;
+        }
+    }
+    table->reserveRows(rows);
+    const Cell* cell = cells_.data();
+    for (int r = 0; r < rows; ++r) {
+        Data::IDataRow& row = table->getRow(table->addRow());
+        for (int c = 0; c < columns; ++c, ++cell) {
+            if (cell->kind != Kind::Null && target[c] >= 0)
+                writeCell(*cell, row.getItem(target[c]));
+        }
+    }
+    if (update)
+        update->commit();
+}

@@ -1,0 +1,120 @@
+#include "SqliteDatabase.h"
+
+#include <sqlite3.h>
+#include "QueryResult.h"
+
+namespace {
+
+// Owns a prepared statement.
+class Statement final {
+public:
+    Statement() = default;
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt** out() { return &stmt_; }
+    sqlite3_stmt* get() const { return stmt_; }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+bool onlyBlanksOrSemicolons(const char* text) {
+    for (; text && *text; ++text) {
+        const char c = *text;
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ';')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+XComPtr<IDatabase> SqliteDatabase::open(const wchar_t* file, int busyTimeoutMs) {
+    XComPtr<IDatabase> result;
+    SqliteDatabase* db = new SqliteDatabase;
+    result.attach(db);
+    db->openFile(file, busyTimeoutMs);
+    return result;
+}
+
+SqliteDatabase::~SqliteDatabase() {
+    sqlite3_close_v2(db_);
+}
+
+int SqliteDatabase::addRef() {
+    return ++refs_;
+}
+
+int SqliteDatabase::release() {
+    const int left = --refs_;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+bool SqliteDatabase::openFile(const wchar_t* file, int busyTimeoutMs) {
+    if (!file || !*file)
+        return false;
+    const XStringA path = XStringW(file).toUtf8();
+    // Read-only and never created: a missing file stays missing, and no statement of ours can
+    // write to the user's database.
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+        SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return false;
+    }
+    sqlite3_busy_timeout(db, busyTimeoutMs > 0 ? busyTimeoutMs : 0);
+    sqlite3_extended_result_codes(db, 1);
+
+    // SQLite reads the file lazily; reading the schema now tells a database from any other
+    // file. A file locked by a writer may still be a good database: keep it, its queries wait.
+    Statement probe;
+    int rc = sqlite3_prepare_v2(db, "select count(*) from sqlite_master", -1, probe.out(), nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(probe.get());
+    if (rc != SQLITE_ROW && (rc & 0xFF) != SQLITE_BUSY && (rc & 0xFF) != SQLITE_LOCKED) {
+        sqlite3_finalize(*probe.out());
+        *probe.out() = nullptr;
+        sqlite3_close_v2(db);
+        return false;
+    }
+    db_ = db;
+    return true;
+}
+
+bool SqliteDatabase::isOpen() {
+    return db_ != nullptr;
+}
+
+bool SqliteDatabase::query(const wchar_t* sql, Data::IDataTable* table, bool firstFill,
+                           int /*flags: reserved*/) {
+    if (!db_ || !sql || !table)
+        return false;
+    try {
+        return run(sql, table, firstFill);
+    } catch (...) {
+        // Nothing may cross back into the caller; the table is as the failed step left it.
+        return false;
+    }
+}
+
+bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool firstFill) {
+    // Narrow literals in the statement (GB2312 in the module's resources) arrive here as UTF-16
+    // and reach SQLite as UTF-8, the encoding the database stores.
+    const XStringA text = XStringW(sql).toUtf8();
+    Statement stmt;
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db_, text.c_str(), text.length() + 1, stmt.out(), &tail) != SQLITE_OK ||
+        !stmt.get())
+        return false;
+    // One read-only statement per call: a second statement would otherwise be dropped silently.
+    if (!onlyBlanksOrSemicolons(tail) || !sqlite3_stmt_readonly(stmt.get()))
+        return false;
+    QueryResult result;
+    if (!result.read(stmt.get()))
+        return false;
+    result.fill(table, firstFill);
+    return true;
+}
