@@ -17,7 +17,8 @@ struct GridFont {
     UniqueFont font;
     int height = 0; // text cell height
     int ellipsisWidth = 0;
-    std::unordered_map<std::wstring, int> widths;
+    // By a 64-bit hash of the text: no copy of the text per lookup.
+    std::unordered_map<unsigned long long, int> widths;
 };
 
 enum class DragMode { None, VThumb, HThumb, Resize, CaptionPress, CaptionDrag };
@@ -81,6 +82,13 @@ struct DataGridState {
     HGDIOBJ bufferOldBitmap = nullptr;
     int bufferWidth = 0, bufferHeight = 0;
     XRect paintClip;
+    // While Render runs: the DC it draws into, the font selected there and the one to restore.
+    // Selecting a font per cell costs more than drawing its text.
+    HDC renderDC = nullptr;
+    HGDIOBJ renderOldFont = nullptr;
+    HFONT renderFont = nullptr;
+    // Reused for every cell's text so that a paint does not allocate per cell.
+    XStringW cellText;
 
     // Mouse interaction.
     DragMode drag = DragMode::None;
@@ -102,6 +110,8 @@ struct DataGridState {
     GridFont* font(HDC dc, const XStringW& face, int size, bool bold, bool italic);
     GridFont* fontFor(HDC dc, const HeaderInfo2& column);
     GridFont* headerFontFor(HDC dc);
+    // Selects font into dc for the rest of the paint; returns whether the caller must restore.
+    void useFont(HDC dc, GridFont* font);
     static int textWidth(HDC dc, GridFont* font, const XStringW& text);
     // Draws text into rect with an ellipsis when cut; returns whether it was cut.
     static bool drawText(HDC dc, GridFont* font, const XStringW& text, int align, const XRect& rect);

@@ -86,17 +86,53 @@ GridFont* DataGridState::headerFontFor(HDC dc) {
     return headerFont;
 }
 
+void DataGridState::useFont(HDC dc, GridFont* f) {
+    if (dc != renderDC || f->font.get() == renderFont)
+        return;
+    HGDIOBJ old = SelectObject(dc, f->font.get());
+    if (!renderOldFont)
+        renderOldFont = old;
+    renderFont = f->font.get();
+}
+
+namespace {
+// Marks dc as the one being rendered and puts its original font back at the end.
+class RenderScope {
+public:
+    RenderScope(DataGridState& s, HDC dc) : s_(s) {
+        s_.renderDC = dc;
+        s_.renderOldFont = nullptr;
+        s_.renderFont = nullptr;
+    }
+    RenderScope(const RenderScope&) = delete;
+    RenderScope& operator=(const RenderScope&) = delete;
+    ~RenderScope() {
+        if (s_.renderOldFont)
+            SelectObject(s_.renderDC, s_.renderOldFont);
+        s_.renderDC = nullptr;
+        s_.renderOldFont = nullptr;
+        s_.renderFont = nullptr;
+    }
+
+private:
+    DataGridState& s_;
+};
+} // namespace
+
 int DataGridState::textWidth(HDC dc, GridFont* font, const XStringW& text) {
     // Measuring costs as much as drawing; the texts of a grid repeat from paint to paint.
-    std::wstring key(text.c_str(), text.length());
+    unsigned long long key = 1469598103934665603ull ^ (unsigned long long)text.length();
+    const wchar_t* p = text.c_str();
+    for (int i = 0; i < text.length(); ++i)
+        key = (key ^ (unsigned long long)p[i]) * 1099511628211ull;
     auto it = font->widths.find(key);
     if (it != font->widths.end())
         return it->second;
     SIZE size = {};
     GetTextExtentPoint32W(dc, text.c_str(), text.length(), &size);
-    if (font->widths.size() > 20000)
+    if (font->widths.size() > 50000)
         font->widths.clear();
-    font->widths.emplace(std::move(key), size.cx);
+    font->widths.emplace(key, size.cx);
     return size.cx;
 }
 
@@ -113,7 +149,10 @@ bool DataGridState::drawText(HDC dc, GridFont* font, const XStringW& text, int a
             x = rect.left + (rect.width() - width) / 2;
         else if (align == HeaderInfo2::AlignRight)
             x = rect.right - kCellPadding - width;
-        ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, text.c_str(), text.length(), nullptr);
+        // A text that fits needs no clipping unless the font is taller than the row; what
+        // spills below the last row is painted over by the scroll bar and the border.
+        UINT flags = font->height > rect.height() ? ETO_CLIPPED : 0;
+        ExtTextOutW(dc, x, y, flags, &clip, text.c_str(), text.length(), nullptr);
         return false;
     }
     // Cut: as many characters as fit before the ellipsis, from the left whatever the alignment.
@@ -130,28 +169,14 @@ bool DataGridState::drawText(HDC dc, GridFont* font, const XStringW& text, int a
 void DataGridState::fill(HDC dc, const XRect& rect, COLORREF color) {
     if (rect.isEmpty())
         return;
-    RECT rc = {rect.left, rect.top, rect.right, rect.bottom};
-    // An opaque empty text fills without a brush.
-    SetBkColor(dc, color);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+    // The DC's own brush: no brush object to make or free per colour.
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DC_BRUSH));
+    SetDCBrushColor(dc, color);
+    PatBlt(dc, rect.left, rect.top, rect.width(), rect.height(), PATCOPY);
+    SelectObject(dc, old);
 }
 
 namespace {
-// Keeps a DC's clip region and restores it.
-class ClipGuard {
-public:
-    ClipGuard(HDC dc, const XRect& rect) : dc_(dc), saved_(SaveDC(dc)) {
-        IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
-    }
-    ClipGuard(const ClipGuard&) = delete;
-    ClipGuard& operator=(const ClipGuard&) = delete;
-    ~ClipGuard() { RestoreDC(dc_, saved_); }
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 void triangle(HDC dc, POINT a, POINT b, POINT c, COLORREF color) {
     SelectGuard brush(dc, GetStockObject(DC_BRUSH));
     SelectGuard pen(dc, GetStockObject(DC_PEN));
@@ -219,12 +244,20 @@ void XDataGrid::Render(HDC dc) {
     DataGridState& s = *state_;
     updateLayout(*this, s);
     XRect client = GetClientRect();
+    RenderScope scope(s, dc);
     SetBkMode(dc, TRANSPARENT);
-    DrawBackground(dc, client);
-    if (!s.layout.header().isEmpty())
-        DrawHeader(dc, s.layout.header());
+    // Rows, header and bars paint their own ground; the background shows below the last row.
+    XRect empty = s.layout.content();
+    empty.top = std::min(empty.bottom, s.layout.rowRect(s.layout.endVisibleRow()).top);
+    if (s.layout.content().isEmpty())
+        empty = client;
+    DrawBackground(dc, empty);
+    // No clip regions (they slow every text down): what spills over an edge is painted over by
+    // what is drawn after it, in this order.
     if (!s.layout.content().isEmpty())
         DrawContent(dc, s.layout.content());
+    if (!s.layout.header().isEmpty())
+        DrawHeader(dc, s.layout.header());
     DrawScrollBar(dc);
     DrawBorder(dc, client);
 }
@@ -232,7 +265,6 @@ void XDataGrid::Render(HDC dc) {
 void XDataGrid::DrawHeader(HDC dc, const XRect& rect) {
     DataGridState& s = *state_;
     DrawHeaderBackgound(dc, rect);
-    ClipGuard clip(dc, rect);
     const auto& columns = s.header.columns();
     const GridLayout& L = s.layout;
     int rowH = s.zoomed(s.headerRowHeight);
@@ -294,7 +326,8 @@ void XDataGrid::DrawHeaderBackgound(HDC dc, const XRect& rect) {
 void XDataGrid::DrawHeaderText(HDC dc, const XStringW& text, int align, const XRect& rect) {
     DataGridState& s = *state_;
     GridFont* font = s.headerFontFor(dc);
-    SelectGuard select(dc, font->font.get());
+    s.useFont(dc, font);
+    SelectGuard select(dc, dc == s.renderDC ? nullptr : font->font.get());
     ::SetTextColor(dc, s.headerColor);
     DataGridState::drawText(dc, font, text, align, rect);
 }
@@ -338,7 +371,6 @@ void XDataGrid::DrawCheckBox(HDC dc, bool checked, const XRect& rect) {
 void XDataGrid::DrawContent(HDC dc, const XRect& rect) {
     DataGridState& s = *state_;
     const GridLayout& L = s.layout;
-    ClipGuard clip(dc, rect);
     int end = L.endVisibleRow();
     for (int row = L.firstVisibleRow(); row < end; ++row) {
         XRect r = L.rowRect(row);
@@ -395,14 +427,16 @@ void XDataGrid::DrawRow(HDC dc, int row, const XRect& rect) {
 
 void XDataGrid::DrawItem(HDC dc, Gdiplus::Graphics*, int row, const HeaderInfo2& column, const XRect& rect) {
     DataGridState& s = *state_;
-    XStringW text;
+    XStringW& text = s.cellText;
+    text.clear();
     GetItemText(row, column, text);
     if (text.isEmpty())
         return;
     COLORREF color = s.textColor;
     GetItemColor(row, column, text, color);
     GridFont* font = s.fontFor(dc, column);
-    SelectGuard select(dc, font->font.get());
+    s.useFont(dc, font);
+    SelectGuard select(dc, dc == s.renderDC ? nullptr : font->font.get());
     ::SetTextColor(dc, color);
     DataGridState::drawText(dc, font, text, column.align, rect);
 }
