@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include "XmlDom.h"
 
 ThemeDataGrid::ThemeDataGrid() = default;
 ThemeDataGrid::~ThemeDataGrid() = default;
@@ -102,7 +103,7 @@ XStringW ThemeDataGrid::ExpandFonts(const XStringW& text, ITheme* theme) {
 int ThemeDataGrid::SetHeader(const XStringW& text) {
     if (!theme_)
         return 0;
-    return XDataGrid::SetHeader(ExpandFonts(text, theme_.get()));
+    return XDataGrid::SetHeader(XmlDom::withoutDeclaredEncoding(ExpandFonts(text, theme_.get())));
 }
 
 void ThemeDataGrid::GetRowBkColor(int row, bool selected, COLORREF& color) {

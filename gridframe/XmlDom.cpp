@@ -7,21 +7,6 @@ const IID kIidXmlDomDocument2 = {
     0x2933BF95, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidXmlDomDocument = {0x2933BF81, 0x7B36, 0x11d2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-// The text with the encoding pseudo-attribute of a leading XML declaration removed.
-XStringW withoutDeclaredEncoding(const XStringW& text) {
-    if (!text.startsWith(L"<?xml"))
-        return text;
-    int close = text.find(L"?>");
-    int at = text.find(L" encoding=", 0);
-    if (close < 0 || at < 0 || at > close)
-        return text;
-    wchar_t quote = text[at + 10];
-    int end = (quote == L'"' || quote == L'\'') ? text.find(quote, at + 11) : -1;
-    if (end < 0 || end > close)
-        return text;
-    return text.left(at) + text.mid(end + 1);
-}
-
 } // namespace
 
 BStr::BStr(const wchar_t* text, int length) {
@@ -45,6 +30,21 @@ XStringW BStr::text() const {
 }
 
 namespace XmlDom {
+
+// The text with the encoding pseudo-attribute of a leading XML declaration removed.
+XStringW withoutDeclaredEncoding(const XStringW& text) {
+    if (!text.startsWith(L"<?xml"))
+        return text;
+    int close = text.find(L"?>");
+    int at = text.find(L" encoding=", 0);
+    if (close < 0 || at < 0 || at > close)
+        return text;
+    wchar_t quote = text[at + 10];
+    int end = (quote == L'"' || quote == L'\'') ? text.find(quote, at + 11) : -1;
+    if (end < 0 || end > close)
+        return text;
+    return text.left(at) + text.mid(end + 1);
+}
 
 ComRef<IXMLDOMDocument> createDocument() {
     ComRef<IXMLDOMDocument> document;

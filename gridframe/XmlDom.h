@@ -58,6 +58,9 @@ private:
 
 namespace XmlDom {
 
+// The text without the encoding of a leading XML declaration. A definition in memory is already
+// wide text; a declared code page (the stored resource says gb2312) only makes parsers refuse it.
+XStringW withoutDeclaredEncoding(const XStringW& text);
 // A new, empty document, or null when COM or MSXML is not available.
 ComRef<IXMLDOMDocument> createDocument();
 // A document holding the text, or null when it cannot be created or the text is not well formed.

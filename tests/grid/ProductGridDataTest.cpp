@@ -182,7 +182,7 @@ TEST_F(ProductGridData, SelectedProductStaysSelected) {
     grid->SetCurrSel(1); // c2
     if (grid->GetCurrSel() != 1)
         GTEST_SKIP() << "the grid control keeps no selection";
-    column(L"percent");
+    text(0, L"percent");
     EXPECT_TRUE(grid->sort(L"percent", true));
     EXPECT_EQ(grid->GetCurrSel(), 3);
     EXPECT_STREQ(text(grid->GetCurrSel(), L"aliascode").c_str(), L"c2");
@@ -202,6 +202,13 @@ TEST_F(ProductGridData, TopRules) {
     // Sorting keeps the default rule's rows first.
     EXPECT_TRUE(grid->sort(L"percent", false));
     EXPECT_EQ(codes(), L"c5c4c3c2c1");
+}
+
+TEST_F(ProductGridData, HeaderSortsByItsSortColumn) {
+    // The descriptor comes from the control's header document, found by name.
+    ASSERT_NE(grid->SetHeader(LoadResourceText(ThisModule(), L"XML", L"GRIDHEADER")), 0);
+    EXPECT_STREQ(grid->GetFieldSorter()->getField().c_str(), L"percent");
+    EXPECT_EQ(codes(), L"c4c1c3c2c5");
 }
 
 } // namespace

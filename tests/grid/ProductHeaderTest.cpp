@@ -1,0 +1,132 @@
+// The product header with the host's grid control: assembly, what a user's change saves, reset.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include <windowsx.h>
+#include "FakeHost.h"
+#include "grid/AssembleFinanceGrid.h"
+#include "tests/gridframe/FakeTheme.h"
+
+namespace {
+
+class ProductHeader : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        grid = std::make_unique<AssembleFinanceGrid>();
+        app = new FakeApp;
+        grid->SetApp(app.get());
+        theme = new FakeTheme;
+        const char* keys[5] = {"fntn_font_name", "fntn_font_bold", "fntn_font_regular", "fntn_font_digital",
+                               "fntn_font_digital_bold"};
+        for (int i = 0; i < 5; ++i) {
+            FontInfo font;
+            font.attributes =
+                XStringW::format(L"font-family=\"Face%d\" font-size=\"%d\" font-style=\"bold\"", i, 9 + i);
+            theme->fonts[keys[i]] = font;
+        }
+        ASSERT_TRUE(grid->Create(nullptr, XRect(0, 0, 900, 300), WS_POPUP, 0, 0));
+    }
+    void TearDown() override {
+        grid.reset();
+        CoUninitialize();
+    }
+    std::wstring header() { return grid->GetHeader().c_str(); }
+    std::wstring saved() { return app->userConf->values[AssembleFinanceGrid::kHeaderKey]; }
+    HeaderInfo2 visibleColumn(const wchar_t* name) {
+        for (int i = 0; i < grid->GetColumnCount(); ++i)
+            if (grid->GetColumn(i).name == name)
+                return grid->GetColumn(i);
+        return HeaderInfo2();
+    }
+    // Drags the right border of the first visible column by dx, as the user would.
+    void widenFirstColumn(int dx) {
+        int edge = 1 + grid->GetColumn(0).width;
+        for (int y = 1; y < 80; ++y) {
+            int column = -1, area = 0;
+            grid->HitTest(edge, y, &column, &area);
+            if (area != XDataGrid::HitHeaderBorder)
+                continue;
+            SendMessageW(grid->GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, y));
+            SendMessageW(grid->GetHwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(edge + dx, y));
+            SendMessageW(grid->GetHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(edge + dx, y));
+            return;
+        }
+        ADD_FAILURE() << "no header border found";
+    }
+
+    std::unique_ptr<AssembleFinanceGrid> grid;
+    XComPtr<FakeApp> app;
+    XComPtr<FakeTheme> theme;
+};
+
+TEST_F(ProductHeader, RefusedBeforeAnyTheme) {
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    EXPECT_EQ(grid->AssembleHeader(), 0);
+    EXPECT_EQ(grid->GetColumnCount(), 0);
+    EXPECT_EQ(grid->CachedColumnCount(), 0u);
+}
+
+TEST_F(ProductHeader, DefaultHeaderWithDatesAndThemeFonts) {
+    grid->SetTheme(theme.get());
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    EXPECT_STREQ(visibleColumn(L"value").group.c_str(), L"2024-05-31");
+    EXPECT_STREQ(visibleColumn(L"previousvalue").group.c_str(), L"2024-04-30");
+    // _font_digital_bold and _font_digital each get their own face.
+    EXPECT_STREQ(visibleColumn(L"value").fontFamily.c_str(), L"Face4");
+    EXPECT_STREQ(visibleColumn(L"aliascode").fontFamily.c_str(), L"Face3");
+    EXPECT_STREQ(visibleColumn(L"name").fontFamily.c_str(), L"Face0");
+    EXPECT_TRUE(visibleColumn(L"_index").name.isEmpty()); // hidden
+
+    grid->SetDateTitles(L"", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    EXPECT_STREQ(visibleColumn(L"previousvalue").group.c_str(), L"beg_date");
+}
+
+TEST_F(ProductHeader, UserChangeIsSavedWithoutFontsAndComesBack) {
+    grid->SetTheme(theme.get());
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    ASSERT_STREQ(grid->GetColumn(0).name.c_str(), L"index_rank");
+    widenFirstColumn(25);
+    ASSERT_EQ(app->userConf->values.count(AssembleFinanceGrid::kHeaderKey), 1u);
+    std::wstring text = saved();
+    EXPECT_EQ(text.find(L"font-family"), std::wstring::npos) << text;
+    EXPECT_EQ(text.find(L"font-size"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"font-style"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"2024-"), std::wstring::npos);
+    EXPECT_NE(text.find(L"title=\"end_date\""), std::wstring::npos);
+    EXPECT_NE(text.find(L"title=\"beg_date\""), std::wstring::npos);
+    EXPECT_NE(text.find(L"font=\"_font_digital_bold\""), std::wstring::npos);
+
+    // The next assembly (new dates) shows the saved width.
+    grid->SetDateTitles(L"2024-05-31", L"2024-06-28");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    EXPECT_EQ(visibleColumn(L"index_rank").width, 75);
+    EXPECT_STREQ(visibleColumn(L"value").group.c_str(), L"2024-06-28");
+    EXPECT_STREQ(visibleColumn(L"value").fontFamily.c_str(), L"Face4");
+
+    // Equal dates: each group still comes back as its own placeholder.
+    grid->SetDateTitles(L"2024-05-31", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    widenFirstColumn(5);
+    text = saved();
+    EXPECT_NE(text.find(L"title=\"end_date\""), std::wstring::npos) << text;
+    EXPECT_NE(text.find(L"title=\"beg_date\""), std::wstring::npos);
+
+    grid->OnResetHeader();
+    EXPECT_EQ(app->userConf->values.count(AssembleFinanceGrid::kHeaderKey), 0u);
+    EXPECT_EQ(visibleColumn(L"index_rank").width, 50);
+    EXPECT_STREQ(visibleColumn(L"value").group.c_str(), L"2024-05-31");
+}
+
+TEST_F(ProductHeader, NoUserConfiguration) {
+    grid->SetTheme(theme.get());
+    app->userConf = nullptr;
+    EXPECT_EQ(grid->AssembleHeader(), 0); // an empty text is no header
+    grid->OnResetHeader();                // the default still shows
+    EXPECT_EQ(visibleColumn(L"index_rank").width, 50);
+    grid->OnHeaderChange(); // nothing to save into
+}
+
+} // namespace
