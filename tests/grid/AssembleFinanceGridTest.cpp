@@ -3,6 +3,7 @@
 #include "FakeHost.h"
 #include "grid/AssembleFinanceGrid.h"
 #include "module/ResourceText.h"
+#include "tests/gridframe/FakeTheme.h"
 
 namespace {
 
@@ -94,32 +95,49 @@ TEST_F(ProductGridTest, FontZoomFromUserConfiguration) {
 }
 
 TEST_F(ProductGridTest, RandomHeaderTextsNeverCrash) {
-    const wchar_t* pieces[] = {L"<header>",
-                               L"</header>",
-                               L"<item ",
-                               L"/>",
-                               L">",
-                               L"</item>",
-                               L"name=\"a\" ",
-                               L"title=\"beg_date\" ",
-                               L"font=\"_font_bold\" ",
-                               L"font-size=\"9\" ",
-                               L"text_format=\"%.2f:*;0,x\" ",
-                               L"<!DOCTYPE x>",
-                               L"&amp;",
-                               L"\"",
-                               L"<?xml ?>"};
+    const wchar_t* attributes[] = {L"name=\"a\" ",
+                                   L"name=\"percent\" ",
+                                   L"title=\"beg_date\" ",
+                                   L"font=\"_font_bold\" ",
+                                   L"font-size=\"9\" ",
+                                   L"width=\"-5\" ",
+                                   L"text_format=\"%.2f:/0:;0,x:a=b\" ",
+                                   L"data_type=\"i\" ",
+                                   L"sort=\"desc\" ",
+                                   L"visible=\"false\" ",
+                                   L"sortable=\"false\" ",
+                                   L"text_color=\"%n%s\" "};
+    const wchar_t* junk[] = {L"<!DOCTYPE x>", L"&amp;", L"\"", L"<", L"</item>", L"<?xml ?>", L"\x4e2d"};
     unsigned seed = 1;
+    auto next = [&seed](unsigned range) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % range;
+    };
+    XComPtr<FakeTheme> theme(new FakeTheme); // without a theme no text would reach the control
+    theme->fonts["fntn_font_bold"].attributes = L"font-family=\"x\" font-size=\"9\"";
+    grid->SetTheme(theme.get());
     grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    int applied = 0;
     for (int i = 0; i < 300; ++i) {
-        XStringW text;
-        for (int j = 0; j < 12; ++j) {
-            seed = seed * 1103515245u + 12345u;
-            text += pieces[(seed >> 16) % 15];
+        XStringW text(L"<header>");
+        for (unsigned item = next(6); item > 0; --item) {
+            text += L"<item ";
+            for (unsigned a = next(4); a > 0; --a)
+                text += attributes[next(12)];
+            if (next(3) == 0)
+                text += L"><item name=\"b\" font=\"_font_bold\"/></item>";
+            else
+                text += L"/>";
+            if (next(8) == 0)
+                text += junk[next(7)];
         }
-        grid->SetHeader(text);
+        if (next(10) != 0)
+            text += L"</header>";
+        applied += grid->SetHeader(text) != 0;
         AssembleFinanceGrid::HeaderToSave(text, L"2024-04-30", L"2024-05-31");
+        grid->OnHeaderChange();
     }
+    EXPECT_GT(applied, 0);
 }
 
 } // namespace
