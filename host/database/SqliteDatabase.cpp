@@ -1,7 +1,6 @@
 #include "SqliteDatabase.h"
 
 #include <sqlite3.h>
-#include "QueryResult.h"
 
 namespace {
 
@@ -112,9 +111,20 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
     // One read-only statement per call: a second statement would otherwise be dropped silently.
     if (!onlyBlanksOrSemicolons(tail) || !sqlite3_stmt_readonly(stmt.get()))
         return false;
-    QueryResult result;
-    if (!result.read(stmt.get()))
-        return false;
-    result.fill(table, firstFill);
-    return true;
+    // A listener told of the fill may query again; that nested query gets buffers of its own.
+    QueryResult nested;
+    QueryResult& result = filling_ ? nested : result_;
+    const bool outer = !filling_;
+    filling_ = true;
+    bool ok = result.read(stmt.get());
+    if (ok) {
+        try {
+            result.fill(table, firstFill);
+        } catch (...) {
+            ok = false;
+        }
+    }
+    if (outer)
+        filling_ = false;
+    return ok;
 }

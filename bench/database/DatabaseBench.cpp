@@ -1,0 +1,186 @@
+// Filling a table with the product query for 20,000 products, against stepping the same
+// prepared statement with the raw SQLite API in the same run, and the two valuation-date
+// statements' times.
+#include <windows.h>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <sqlite3.h>
+#include "FakeDataTable.h"
+#include "HostDatabase.h"
+#include "Kernel.h"
+#include "SampleFile.h"
+
+namespace {
+
+const wchar_t kEndDateQuery[] =
+    L"select date from tb_valuelist a left join tb_fund b on a.code = b.code and not b.isdeleted "
+    L"where b.fundtype = '集合理财产品' and isdellisting = 0 and not a.isdeleted and date <= "
+    L"date('%s') order by date desc limit 1 ";
+
+const wchar_t kBeginDateQuery[] =
+    L"select date from tb_valuelist a left join tb_fund b on a.code = b.code and not b.isdeleted "
+    L"where  b.fundtype = '集合理财产品' and isdellisting = 0 and not a.isdeleted and date < "
+    L"date('%s') order by date desc limit 1 ";
+
+const wchar_t kProductQuery[] =
+    L"select a.code as code,a.aliascode,a.name,a.investtype,a.investstyle,a.fundtype,\r\n"
+    L"\tv2.value as value,v2.totalvalue as totalvalue,\r\n"
+    L"\tv1.value as previousvalue,v1.totalvalue as previoustotalvalue,\r\n"
+    L"\tv2.value/v1.value as p1,c.bonus/v1.value as p2, \r\n"
+    L"\t0 as updown,0 as percent,\r\n"
+    L"\ta.createdate,d.name as company,\r\n"
+    L"\t(case e.buystate when 0 then '暂停' else '开放' end) as buystate,\r\n"
+    L"    (case e.redeemstate when 0 then '暂停' else '开放' end) as redeemstate,\r\n"
+    L"    a.pycode as pycode\r\n"
+    L"from tb_fund a\r\n"
+    L"left join tb_valuelist v1 on a.code=v1.code and v1.date=date('%s') and not v1.isdeleted \r\n"
+    L"left join tb_valuelist v2 on a.code=v2.code and v2.date=date('%s') and not v2.isdeleted \r\n"
+    L"left join tb_bonus c on c.code=a.code and c.currdate=date('%s') and not c.isdeleted \r\n"
+    L"left join tb_investadvisor d on a.companyguid = d.guid and not d.isdeleted\r\n"
+    L"left join tb_buyredeemstate e on e.code=a.code and not e.isdeleted\r\n"
+    L"where fundtype = '集合理财产品' and isdellisting = 0 and not a.isdeleted\r\n"
+    L"order by a.code";
+
+double nowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <class F> double bestOf(int runs, F&& f) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        const double start = nowMs();
+        f();
+        best = std::min(best, nowMs() - start);
+    }
+    return best;
+}
+
+std::string utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+// The host's table when Kernel.dll has one, otherwise the tests' stand-in.
+XComPtr<Data::IDataTable> newTable(bool* real) {
+    XComPtr<Data::IDataTable> table = createInstanceAs<Data::IDataTable>("Data.DataTable");
+    *real = table != nullptr;
+    if (!table)
+        table = XComPtr<Data::IDataTable>(FakeDataTable::create());
+    return table;
+}
+
+} // namespace
+
+int main() {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring file = std::wstring(folder) + L"af_bench_database.db";
+
+    SampleOptions options;
+    options.products = 20000;
+    options.days = 10;
+    SampleSummary summary;
+    std::string error;
+    const double generateStart = nowMs();
+    if (!writeSampleFile(file, options, &summary, &error)) {
+        std::fprintf(stderr, "bench_database: cannot write the sample: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("sample: %d collective + %d other products, %lld values, written in %.0f ms\n",
+                summary.collectiveProducts, summary.otherProducts, summary.valueRows,
+                nowMs() - generateStart);
+
+    XComPtr<IDatabase> db = openDatabase(file.c_str(), 1000);
+    if (!db->isOpen()) {
+        std::fprintf(stderr, "bench_database: the sample does not open\n");
+        return 1;
+    }
+    bool realTable = false;
+    XComPtr<Data::IDataTable> scratch = newTable(&realTable);
+    XComPtr<Data::IDataTable> products = newTable(&realTable);
+    std::printf("table: %s\n", realTable ? "Data.DataTable" : "test stand-in (no Data.DataTable yet)");
+
+    const XStringW endSql = XStringW::format(kEndDateQuery, L"2026-12-08");
+    const double endMs = bestOf(50, [&] { db->query(endSql.c_str(), scratch, true, 0); });
+    const std::wstring endDate = scratch->getRow(0).getItem(0).getText().c_str();
+    const XStringW beginSql = XStringW::format(kBeginDateQuery, endDate.c_str());
+    const double beginMs = bestOf(50, [&] { db->query(beginSql.c_str(), scratch, true, 0); });
+    const std::wstring beginDate = scratch->getRow(0).getItem(0).getText().c_str();
+    std::printf("end date statement:   %.3f ms (%s)\n", endMs, utf8(endDate).c_str());
+    std::printf("begin date statement: %.3f ms (%s)\n", beginMs, utf8(beginDate).c_str());
+
+    const XStringW sql = XStringW::format(kProductQuery, beginDate.c_str(), endDate.c_str(), endDate.c_str());
+
+    // Floor: the same statement stepped with the raw API, every column's value read.
+    sqlite3* raw = nullptr;
+    sqlite3_open_v2(utf8(file).c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    const XStringA text = sql.toUtf8();
+    if (sqlite3_prepare_v2(raw, text.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "bench_database: %s\n", sqlite3_errmsg(raw));
+        return 1;
+    }
+    int rawRows = 0;
+    double sink = 0;
+    auto stepRaw = [&] {
+        rawRows = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            ++rawRows;
+            const int columns = sqlite3_column_count(stmt);
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    sink += static_cast<double>(sqlite3_column_int64(stmt, c));
+                    break;
+                case SQLITE_FLOAT:
+                    sink += sqlite3_column_double(stmt, c);
+                    break;
+                case SQLITE_TEXT:
+                    sink += sqlite3_column_bytes(stmt, c) + (sqlite3_column_text(stmt, c) ? 1 : 0);
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        sqlite3_reset(stmt);
+    };
+
+    // The floor and the fill take turns, so a busy machine slows both alike; best of each.
+    db->query(sql.c_str(), products, true, 0); // first fill builds the columns
+    double rawMs = 1e300, fillMs = 1e300, firstMs = 1e300;
+    for (int run = 0; run < 9; ++run) {
+        rawMs = std::min(rawMs, bestOf(1, stepRaw));
+        fillMs = std::min(fillMs, bestOf(1, [&] { db->query(sql.c_str(), products, false, 0); }));
+        if (run % 3 == 0) {
+            firstMs = std::min(firstMs, bestOf(1, [&] {
+                                   products->reset();
+                                   db->query(sql.c_str(), products, true, 0);
+                               }));
+        }
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(raw);
+
+    std::printf("product query, %d rows:\n", rawRows);
+    std::printf("  raw SQLite stepping (floor): %8.2f ms\n", rawMs);
+    std::printf("  IDatabase::query, refill:    %8.2f ms   ratio %.2fx (goal <= 1.5x)\n", fillMs,
+                fillMs / rawMs);
+    std::printf("  IDatabase::query, first:     %8.2f ms   ratio %.2fx\n", firstMs, firstMs / rawMs);
+    std::printf("  rows in table: %d%s\n", products->rowCount(), sink == 0 ? " (empty result)" : "");
+    products = nullptr;
+    scratch = nullptr;
+    db = nullptr;
+    DeleteFileW(file.c_str());
+    return 0;
+}
