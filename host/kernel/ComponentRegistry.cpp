@@ -5,7 +5,9 @@ ComponentRegistry& ComponentRegistry::instance() {
     return registry;
 }
 
-ComponentRegistry::ComponentRegistry() { registerBuiltinComponents(*this); }
+ComponentRegistry::ComponentRegistry() {
+    registerBuiltinComponents(*this);
+}
 
 bool ComponentRegistry::add(const char* name, ComponentFactory factory) {
     if (!name || !*name || !factory)
@@ -35,7 +37,9 @@ XComPtr<IXUnknown> ComponentRegistry::create(const char* name) {
     return object;
 }
 
-KERNEL_API XComPtr<IXUnknown> createInstance(const char* name) { return ComponentRegistry::instance().create(name); }
+KERNEL_API XComPtr<IXUnknown> createInstance(const char* name) {
+    return ComponentRegistry::instance().create(name);
+}
 
 KERNEL_API bool registerComponent(const char* name, ComponentFactory factory) {
     return ComponentRegistry::instance().add(name, factory);

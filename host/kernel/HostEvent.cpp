@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <algorithm>
 
-int HostEvent::addRef() { return int(InterlockedIncrement(&refs_)); }
+int HostEvent::addRef() {
+    return int(InterlockedIncrement(&refs_));
+}
 
 int HostEvent::release() {
     long n = InterlockedDecrement(&refs_);
@@ -55,7 +57,8 @@ void HostEvent::raise(void* argument) {
 }
 
 int HostEvent::subscriberCount() const {
-    return int(std::count_if(subscribers_.begin(), subscribers_.end(), [](const Subscriber& s) { return !s.removed; }));
+    return int(std::count_if(subscribers_.begin(), subscribers_.end(),
+                             [](const Subscriber& s) { return !s.removed; }));
 }
 
 void HostEvent::compact() {

@@ -1,0 +1,193 @@
+#include "DataItem.h"
+
+#include <windows.h>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include "DataTable.h"
+
+namespace Data {
+
+namespace {
+double parseNumber(const wchar_t* text, bool* ok) {
+    XStringW s(text);
+    return s.toDouble(ok);
+}
+} // namespace
+
+XStringW numberText(double value) {
+    char buffer[40];
+    for (int precision = 15; precision <= 17; ++precision) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+        if (std::strtod(buffer, nullptr) == value || std::isnan(value))
+            break;
+    }
+    wchar_t wide[40];
+    int i = 0;
+    for (; buffer[i] && i < 39; ++i)
+        wide[i] = wchar_t(buffer[i]);
+    wide[i] = 0;
+    return XStringW(wide);
+}
+
+NullItem& NullItem::instance() {
+    static NullItem item;
+    return item;
+}
+
+DataItem::DataItem(DataItem&& other) noexcept
+    : table_(other.table_), text_(other.text_), gb_(other.gb_), kind_(other.kind_) {
+    real_ = other.real_;
+    other.text_ = nullptr;
+    other.gb_ = nullptr;
+    other.kind_ = KindNull;
+}
+
+DataItem& DataItem::operator=(DataItem&& other) noexcept {
+    if (this != &other) {
+        clearValue();
+        table_ = other.table_;
+        real_ = other.real_;
+        text_ = other.text_;
+        gb_ = other.gb_;
+        kind_ = other.kind_;
+        other.text_ = nullptr;
+        other.gb_ = nullptr;
+        other.kind_ = KindNull;
+    }
+    return *this;
+}
+
+DataItem::~DataItem() {
+    clearValue();
+}
+
+void DataItem::clearValue() {
+    std::free(text_);
+    std::free(gb_);
+    text_ = nullptr;
+    gb_ = nullptr;
+    kind_ = KindNull;
+}
+
+void DataItem::changed() {
+    if (table_)
+        table_->cellChanged();
+}
+
+XStringW DataItem::getText() const {
+    switch (kind_) {
+    case KindText:
+        return XStringW(text_);
+    case KindReal:
+        return numberText(real_);
+    case KindInteger:
+        return XStringW::format(L"%d", integer_);
+    default:
+        return XStringW();
+    }
+}
+
+double DataItem::getDouble() const {
+    switch (kind_) {
+    case KindText: {
+        bool ok = false;
+        double v = parseNumber(text_, &ok);
+        return ok ? v : 0;
+    }
+    case KindReal:
+        return real_;
+    case KindInteger:
+        return integer_;
+    default:
+        return 0;
+    }
+}
+
+int DataItem::getInt() const {
+    if (kind_ == KindInteger)
+        return integer_;
+    double v = getDouble();
+    if (std::isnan(v))
+        return 0;
+    if (v >= double(INT_MAX))
+        return INT_MAX;
+    if (v <= double(INT_MIN))
+        return INT_MIN;
+    return int(v);
+}
+
+void DataItem::setText(const wchar_t* text) {
+    clearValue();
+    if (text && *text) {
+        size_t n = std::wcslen(text) + 1;
+        text_ = static_cast<wchar_t*>(std::malloc(n * sizeof(wchar_t)));
+        if (text_) {
+            std::wmemcpy(text_, text, n);
+            kind_ = KindText;
+        }
+    }
+    changed();
+}
+
+void DataItem::setDouble(double value) {
+    clearValue();
+    real_ = value;
+    kind_ = KindReal;
+    changed();
+}
+
+void DataItem::setInt(int value) {
+    clearValue();
+    integer_ = value;
+    kind_ = KindInteger;
+    changed();
+}
+
+void DataItem::setNull() {
+    clearValue();
+    changed();
+}
+
+bool DataItem::numberKey(double& value) const {
+    switch (kind_) {
+    case KindReal:
+        value = real_;
+        return !std::isnan(value);
+    case KindInteger:
+        value = integer_;
+        return true;
+    case KindText: {
+        bool ok = false;
+        value = parseNumber(text_, &ok);
+        return ok && !std::isnan(value);
+    }
+    default:
+        return false;
+    }
+}
+
+const char* DataItem::gbKey() const {
+    if (kind_ == KindNull)
+        return nullptr;
+    if (!gb_) {
+        XStringW numberForm;
+        const wchar_t* text = text_;
+        if (kind_ != KindText) {
+            numberForm = getText();
+            text = numberForm.c_str();
+        }
+        int n = WideCharToMultiByte(936, 0, text, -1, nullptr, 0, nullptr, nullptr);
+        if (n <= 0)
+            return "";
+        gb_ = static_cast<char*>(std::malloc(size_t(n)));
+        if (!gb_)
+            return "";
+        WideCharToMultiByte(936, 0, text, -1, gb_, n, nullptr, nullptr);
+    }
+    return gb_;
+}
+
+} // namespace Data

@@ -1,0 +1,31 @@
+// "File.File": writes through a temporary file beside the target and renames it over the target
+// on close. A failed write, a failed rename, or a release without close deletes the temporary
+// file, so the target is either the old file or the complete new one.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include "File.h"
+#include "RefCounted.h"
+
+class FileWriter final : public RefCounted<IFile> {
+public:
+    ~FileWriter() override { discard(); }
+
+    // Only FileModeCreateWrite is supported; false for other modes, a target that is a folder or
+    // read-only, or a folder where no file can be created.
+    bool open(const wchar_t* path, int mode) override;
+    bool write(const void* bytes, int64_t length) override;
+    bool close() override;
+
+    // The whole file in one call, with the same guarantees.
+    static bool writeAll(const wchar_t* path, const void* bytes, int64_t length);
+
+private:
+    void discard();
+
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::wstring target_;
+    std::wstring temporary_;
+    bool failed_ = false;
+};

@@ -1,0 +1,30 @@
+#include "HostServices.h"
+
+#include "ConfManager.h"
+#include "ThemeManager.h"
+
+KERNEL_API XComPtr<Conf::IConfManager> createConfManager(const wchar_t* storeFile,
+                                                         const wchar_t* pathPrefix) {
+    XComPtr<Conf::IConfManager> manager;
+    try {
+        manager.attach(new Conf::ConfManager(storeFile, pathPrefix));
+    } catch (...) {
+        return nullptr;
+    }
+    return manager;
+}
+
+KERNEL_API XStringW confStoreMovedAside(Conf::IConfManager* manager) {
+    auto* store = dynamic_cast<Conf::ConfManager*>(manager);
+    return store ? XStringW(store->movedAside().c_str()) : XStringW();
+}
+
+KERNEL_API XComPtr<IThemeMgr> createThemeManager(const wchar_t* themeFolder) {
+    XComPtr<IThemeMgr> manager;
+    try {
+        manager.attach(new ThemeManager(themeFolder));
+    } catch (...) {
+        return nullptr;
+    }
+    return manager;
+}

@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+#include "DataTestSupport.h"
+
+using namespace datatest;
+
+namespace {
+
+// Keeps rows whose "value" is at least a threshold; records how many rows it was handed.
+class AtLeastFilter final : public IDataFilter {
+public:
+    explicit AtLeastFilter(double threshold) : threshold_(threshold) {}
+    int addRef() override { return ++refs; }
+    int release() override { return --refs; } // lives on the test's stack
+    void filter(IDataContainer* source, int* rows, int* count) override {
+        handed = *count;
+        int kept = 0;
+        for (int i = 0; i < *count; ++i)
+            if (source->getRow(rows[i]).getItem(L"value").getDouble() >= threshold_)
+                rows[kept++] = rows[i];
+        *count = kept;
+    }
+    int refs = 1;
+    int handed = -1;
+
+private:
+    double threshold_;
+};
+
+class ViewChain : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table = idValueTable(ValueReal);
+        addRow(table, L"a", 3.0);
+        addRow(table, L"b", 1.0);
+        addRow(table, L"c", 2.0);
+        sortView = newView(table);
+        sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
+        sorter->setField(L"value");
+        sortView->setSorter(sorter);
+        displayView = newView(sortView);
+        ASSERT_TRUE(sortView && displayView && sorter);
+        sortView->addEventSink(&sortSink);
+        displayView->addEventSink(&displaySink);
+    }
+    void TearDown() override {
+        sortView->removeEventSink(&sortSink);
+        displayView->removeEventSink(&displaySink);
+    }
+
+    XComPtr<IDataTable> table;
+    XComPtr<IDataView> sortView, displayView;
+    XComPtr<IFieldSorter> sorter;
+    CountingSink sortSink, displaySink;
+};
+
+TEST_F(ViewChain, FollowsTheTableThroughBothViews) {
+    EXPECT_EQ(ids(displayView), list({L"b", L"c", L"a"}));
+    AtLeastFilter filter(2.0);
+    displayView->addFilter(&filter);
+    EXPECT_EQ(ids(displayView), list({L"c", L"a"}));
+    // The display view's indices are the sort view's rows.
+    EXPECT_EQ(displayView->getSourceIndex(0), 1);
+    EXPECT_EQ(sortView->getSourceIndex(1), 2);
+    EXPECT_EQ(displayView->getSourceIndex(2), -1);
+
+    {
+        XComPtr<IUpdateContext> context = table->beginUpdate();
+        addRow(table, L"d", 2.5);
+        table->getRow(1).getItem(L"value").setDouble(9.0);
+        context->commit();
+    }
+    EXPECT_EQ(ids(sortView), list({L"c", L"d", L"a", L"b"}));
+    EXPECT_EQ(ids(displayView), list({L"c", L"d", L"a", L"b"}));
+
+    table->clear(0);
+    EXPECT_EQ(displayView->rowCount(), 0);
+    EXPECT_TRUE(displayView->isEmpty());
+    displayView->removeFilter(&filter);
+    EXPECT_EQ(filter.refs, 1) << "the view let go of the filter";
+}
+
+TEST_F(ViewChain, OneNotificationPerOutermostCommit) {
+    sortSink = CountingSink();
+    displaySink = CountingSink();
+    XComPtr<IUpdateContext> outer = table->beginUpdate();
+    {
+        XComPtr<IUpdateContext> inner = table->beginUpdate();
+        addRow(table, L"d", 0.5);
+        inner->commit();
+        inner->commit(); // a second commit of the same context is no second end
+    }
+    table->getRow(0).getItem(L"value").setDouble(0.1);
+    EXPECT_EQ(displaySink.changed, 0) << "nothing is told before the outermost commit";
+    outer = nullptr; // releasing an uncommitted context commits it
+    EXPECT_EQ(sortSink.changing, 1);
+    EXPECT_EQ(sortSink.changed, 1);
+    EXPECT_EQ(displaySink.changing, 1);
+    EXPECT_EQ(displaySink.changed, 1);
+    // Every sink saw the old rows before and the new rows after, also the one downstream.
+    EXPECT_EQ(displaySink.before, list({L"b", L"c", L"a"}));
+    EXPECT_EQ(displaySink.after, list({L"a", L"d", L"b", L"c"}));
+    EXPECT_EQ(sortSink.before, list({L"b", L"c", L"a"}));
+}
+
+TEST_F(ViewChain, ContextOnAViewGroupsFilterChanges) {
+    AtLeastFilter low(2.0), high(3.0);
+    {
+        XComPtr<IUpdateContext> context = displayView->beginUpdate();
+        displayView->addFilter(&low);
+        displayView->addFilter(&high);
+        EXPECT_EQ(displaySink.changed, 0);
+        EXPECT_EQ(displayView->rowCount(), 3) << "still the rows before the context";
+    }
+    EXPECT_EQ(displaySink.changing, 1);
+    EXPECT_EQ(displaySink.changed, 1);
+    EXPECT_EQ(ids(displayView), list({L"a"}));
+    EXPECT_EQ(high.handed, 2) << "filters run in the order attached, each on the survivors";
+    displayView->removeFilter(&low);
+    displayView->removeFilter(&high);
+}
+
+TEST_F(ViewChain, QuietRefreshStillMovesTheViewsDownstream) {
+    sorter->setOrder(1);
+    sortView->refresh(false);
+    EXPECT_EQ(sortSink.changed, 0);
+    EXPECT_EQ(displaySink.changing, 1);
+    EXPECT_EQ(displaySink.changed, 1);
+    EXPECT_EQ(ids(displayView), list({L"a", L"c", L"b"}));
+}
+
+TEST_F(ViewChain, AViewReleasedWhileFollowingIsForgotten) {
+    XComPtr<IDataView> extra = newView(table);
+    extra = nullptr;
+    addRow(table, L"e", 4.0); // must not reach the released view
+    EXPECT_EQ(ids(displayView), list({L"b", L"c", L"a", L"e"}));
+    displayView->setSource(nullptr);
+    EXPECT_EQ(displayView->rowCount(), 0);
+    EXPECT_EQ(displayView->getRow(0).itemCount(), 0);
+}
+
+TEST_F(ViewChain, AViewCannotBeItsOwnSource) {
+    sortView->setSource(displayView);
+    EXPECT_EQ(sortView->getSource().get(), static_cast<IDataContainer*>(table.get()));
+    EXPECT_EQ(ids(displayView), list({L"b", L"c", L"a"}));
+}
+
+TEST(DataTable, CellsReadAsTheHostPromises) {
+    XComPtr<IDataTable> table = idValueTable(ValueReal);
+    IDataRow& row = table->getRow(table->addRow());
+    IDataItem& value = row.getItem(L"value");
+    EXPECT_TRUE(value.isNull());
+    value.setText(L"");
+    EXPECT_TRUE(value.isNull()) << "an empty text is null";
+    EXPECT_EQ(value.getDouble(), 0.0);
+    value.setDouble(0.1);
+    EXPECT_FALSE(value.isNull());
+    EXPECT_STREQ(value.getText().c_str(), L"0.1");
+    value.setDouble(1.0 / 3.0);
+    EXPECT_EQ(value.getText().toDouble(), 1.0 / 3.0) << "the text reads back as the same number";
+    value.setText(L"12.5");
+    EXPECT_EQ(value.getDouble(), 12.5);
+    EXPECT_EQ(value.getInt(), 12);
+    value.setInt(-7);
+    EXPECT_STREQ(value.getText().c_str(), L"-7");
+
+    // Misspelt columns and rows out of range are harmless.
+    IDataItem& missing = row.getItem(L"no such column");
+    missing.setText(L"x");
+    EXPECT_TRUE(missing.isNull());
+    EXPECT_TRUE(table->getRow(5).getItem(L"id").isNull());
+    EXPECT_TRUE(table->getRow(-1).getItem(0).isNull());
+    EXPECT_EQ(table->getColumnIndex(L"value"), 1);
+    EXPECT_EQ(table->getColumnIndex(nullptr), -1);
+    EXPECT_EQ(table->getColumn(2), nullptr);
+
+    // A column added later gives every row a null cell; reset removes rows and columns.
+    EXPECT_EQ(table->addColumn(L"extra", ValueInteger), 2);
+    EXPECT_TRUE(table->getRow(0).getItem(L"extra").isNull());
+    EXPECT_EQ(table->addColumn(L"extra", ValueText), 2) << "a name is one column";
+    table->reset();
+    EXPECT_EQ(table->columnCount(), 0);
+    EXPECT_EQ(table->rowCount(), 0);
+}
+
+} // namespace

@@ -1,0 +1,116 @@
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "module/host/File.h"
+#include "module/host/Kernel.h"
+
+namespace {
+
+class FileComponent : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        folder = std::wstring(base) + L"af_file_" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder.c_str(), nullptr);
+        target = folder + L"\\导出.csv";
+        file = createInstanceAs<IFile>("File.File");
+        ASSERT_TRUE(file);
+    }
+    void TearDown() override {
+        file = nullptr;
+        for (const std::wstring& name : files()) {
+            SetFileAttributesW((folder + L"\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW((folder + L"\\" + name).c_str());
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    std::vector<std::wstring> files() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.push_back(found.cFileName);
+        } while (FindNextFileW(h, &found));
+        FindClose(h);
+        return names;
+    }
+
+    std::string contents() const {
+        std::string bytes;
+        HANDLE h =
+            CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return "<none>";
+        char buffer[256];
+        DWORD read = 0;
+        while (ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0)
+            bytes.append(buffer, read);
+        CloseHandle(h);
+        return bytes;
+    }
+
+    bool writeWhole(const std::string& text) {
+        return file->open(target.c_str(), FileModeCreateWrite) &&
+               file->write(text.data(), int64_t(text.size())) && file->close();
+    }
+
+    std::wstring folder, target;
+    XComPtr<IFile> file;
+};
+
+TEST_F(FileComponent, TargetAppearsWholeOnlyAtClose) {
+    ASSERT_TRUE(writeWhole("old"));
+    ASSERT_TRUE(file->open(target.c_str(), FileModeCreateWrite));
+    ASSERT_TRUE(file->write("new ", 4));
+    ASSERT_TRUE(file->write("contents", 8));
+    EXPECT_EQ(contents(), "old") << "the target is untouched while writing";
+    EXPECT_EQ(files().size(), 2u);
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(contents(), "new contents");
+    EXPECT_EQ(files(), std::vector<std::wstring>{L"导出.csv"});
+    EXPECT_FALSE(file->close()) << "nothing open any more";
+    EXPECT_FALSE(file->write("x", 1));
+}
+
+TEST_F(FileComponent, FailedOrAbandonedWritesLeaveNothingBehind) {
+    ASSERT_TRUE(writeWhole("old"));
+    ASSERT_TRUE(file->open(target.c_str(), FileModeCreateWrite));
+    EXPECT_FALSE(file->write(nullptr, 5));
+    EXPECT_FALSE(file->write("late", 4)) << "a failed file stays failed";
+    EXPECT_FALSE(file->close());
+    EXPECT_EQ(contents(), "old");
+    EXPECT_EQ(files().size(), 1u);
+
+    ASSERT_TRUE(file->open(target.c_str(), FileModeCreateWrite));
+    ASSERT_TRUE(file->write("half", 4));
+    file = nullptr; // released without close, as when the export is interrupted
+    EXPECT_EQ(contents(), "old");
+    EXPECT_EQ(files().size(), 1u);
+}
+
+TEST_F(FileComponent, UnwritablePlacesAreRefusedAtOpen) {
+    EXPECT_FALSE(file->open((folder + L"\\no such folder\\out.csv").c_str(), FileModeCreateWrite));
+    EXPECT_FALSE(file->open(folder.c_str(), FileModeCreateWrite)) << "a folder is no file";
+    EXPECT_FALSE(file->open(target.c_str(), 1)) << "only create-for-writing is offered";
+    EXPECT_FALSE(file->open(nullptr, FileModeCreateWrite));
+    ASSERT_TRUE(writeWhole("kept"));
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(file->open(target.c_str(), FileModeCreateWrite));
+    EXPECT_EQ(contents(), "kept");
+    EXPECT_EQ(files().size(), 1u);
+
+    // An empty file is a file.
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(file->open(target.c_str(), FileModeCreateWrite));
+    EXPECT_TRUE(file->write("", 0));
+    EXPECT_TRUE(file->close());
+    EXPECT_EQ(contents(), "");
+}
+
+} // namespace
