@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 #include <sqlite3.h>
-#include "FakeDataTable.h"
 #include "HostDatabase.h"
 #include "Kernel.h"
 #include "SampleFile.h"
@@ -70,15 +69,6 @@ std::string utf8(const std::wstring& text) {
     return out;
 }
 
-// The host's table when Kernel.dll has one, otherwise the tests' stand-in.
-XComPtr<Data::IDataTable> newTable(bool* real) {
-    XComPtr<Data::IDataTable> table = createInstanceAs<Data::IDataTable>("Data.DataTable");
-    *real = table != nullptr;
-    if (!table)
-        table = XComPtr<Data::IDataTable>(FakeDataTable::create());
-    return table;
-}
-
 } // namespace
 
 int main() {
@@ -105,10 +95,12 @@ int main() {
         std::fprintf(stderr, "bench_database: the sample does not open\n");
         return 1;
     }
-    bool realTable = false;
-    XComPtr<Data::IDataTable> scratch = newTable(&realTable);
-    XComPtr<Data::IDataTable> products = newTable(&realTable);
-    std::printf("table: %s\n", realTable ? "Data.DataTable" : "test stand-in (no Data.DataTable yet)");
+    XComPtr<Data::IDataTable> scratch = createInstanceAs<Data::IDataTable>("Data.DataTable");
+    XComPtr<Data::IDataTable> products = createInstanceAs<Data::IDataTable>("Data.DataTable");
+    if (!scratch || !products) {
+        std::fprintf(stderr, "bench_database: no Data.DataTable component\n");
+        return 1;
+    }
 
     const XStringW endSql = XStringW::format(kEndDateQuery, L"2026-12-08");
     const double endMs = bestOf(50, [&] { db->query(endSql.c_str(), scratch, true, 0); });

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 #include <sqlite3.h>
-#include "FakeDataTable.h"
+#include "TestTables.h"
 #include "HostDatabase.h"
 #include "SampleFile.h"
 #include "TestFiles.h"
@@ -60,12 +60,12 @@ protected:
     void SetUp() override {
         db_ = openDatabase(file_->c_str(), 1000);
         ASSERT_TRUE(db_->isOpen());
-        table_ = FakeDataTable::create();
+        table_ = newTable();
     }
 
     // The resolved date, or an empty text when the statement found none.
     std::wstring resolve(const wchar_t* query, const wchar_t* date) {
-        XComPtr<FakeDataTable> scratch = FakeDataTable::create();
+        XComPtr<Data::IDataTable> scratch = newTable();
         EXPECT_TRUE(db_->query(XStringW::format(query, date).c_str(), scratch, true, 0));
         return scratch->isEmpty() ? std::wstring()
                                   : std::wstring(scratch->getRow(0).getItem(0).getText().c_str());
@@ -84,7 +84,7 @@ protected:
     static std::wstring* file_;
     static SampleSummary summary_;
     XComPtr<IDatabase> db_;
-    XComPtr<FakeDataTable> table_;
+    XComPtr<Data::IDataTable> table_;
 };
 
 std::wstring* DataPathTest::file_ = nullptr;
