@@ -5,41 +5,10 @@
 #include <string>
 #include <sqlite3.h>
 #include "SampleFile.h"
+#include "TestFiles.h"
 #include "TradingCalendar.h"
 
 namespace {
-
-std::wstring scratchPath(const wchar_t* name) {
-    static const std::wstring dir = [] {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        std::wstring d =
-            std::wstring(base) + L"af_sampledata_tests_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        CreateDirectoryW(d.c_str(), nullptr);
-        return d;
-    }();
-    return dir + name;
-}
-
-std::string readBytes(const std::wstring& file) {
-    std::string bytes;
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return bytes;
-    char buffer[65536];
-    DWORD got = 0;
-    while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    CloseHandle(h);
-    return bytes;
-}
-
-void writeBytes(const std::wstring& file, const std::string& bytes) {
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-}
 
 int temporaryFilesIn(const std::wstring& pattern) {
     WIN32_FIND_DATAW found;
@@ -52,13 +21,6 @@ int temporaryFilesIn(const std::wstring& pattern) {
     while (FindNextFileW(h, &found));
     FindClose(h);
     return count;
-}
-
-std::string utf8(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out += char(c); // the scratch paths are ASCII
-    return out;
 }
 
 // The first column of the first row of sql, as an integer.
@@ -105,43 +67,44 @@ TEST(TradingCalendarTest, SkipsWeekendsAndHolidays) {
 }
 
 TEST(SampleFileTest, SameSeedSameBytesOtherSeedOtherBytes) {
-    const std::wstring a = scratchPath(L"a.db"), b = scratchPath(L"b.db"), c = scratchPath(L"c.db");
+    const std::wstring a = TestFiles::path(L"a.db"), b = TestFiles::path(L"b.db"),
+                       c = TestFiles::path(L"c.db");
     std::string error;
     ASSERT_TRUE(writeSampleFile(a, smallOptions(7), nullptr, &error)) << error;
     ASSERT_TRUE(writeSampleFile(b, smallOptions(7), nullptr, &error)) << error;
     ASSERT_TRUE(writeSampleFile(c, smallOptions(8), nullptr, &error)) << error;
-    const std::string bytes = readBytes(a);
+    const std::string bytes = TestFiles::readBytes(a);
     ASSERT_GT(bytes.size(), 4096u);
-    EXPECT_TRUE(bytes == readBytes(b));
-    EXPECT_FALSE(bytes == readBytes(c));
+    EXPECT_TRUE(bytes == TestFiles::readBytes(b));
+    EXPECT_FALSE(bytes == TestFiles::readBytes(c));
 }
 
 TEST(SampleFileTest, ReplacesTheFileWholeOrNotAtAll) {
-    const std::wstring file = scratchPath(L"replace.db");
-    writeBytes(file, "old contents");
+    const std::wstring file = TestFiles::path(L"replace.db");
+    TestFiles::writeBytes(file, "old contents");
     std::string error;
     SampleOptions bad = smallOptions(1);
     bad.endDate = "2026-02-30";
     EXPECT_FALSE(writeSampleFile(file, bad, nullptr, &error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ("old contents", readBytes(file));
-    EXPECT_EQ(0, temporaryFilesIn(scratchPath(L"sdb*.tmp")));
+    EXPECT_EQ("old contents", TestFiles::readBytes(file));
+    EXPECT_EQ(0, temporaryFilesIn(TestFiles::path(L"sdb*.tmp")));
 
     SampleSummary summary;
     ASSERT_TRUE(writeSampleFile(file, smallOptions(1), &summary, &error)) << error;
-    EXPECT_EQ(0, readBytes(file).compare(0, 16, std::string("SQLite format 3\0", 16)));
-    EXPECT_EQ(0, temporaryFilesIn(scratchPath(L"sdb*.tmp")));
+    EXPECT_EQ(0, TestFiles::readBytes(file).compare(0, 16, std::string("SQLite format 3\0", 16)));
+    EXPECT_EQ(0, temporaryFilesIn(TestFiles::path(L"sdb*.tmp")));
     EXPECT_EQ(40, summary.collectiveProducts);
     EXPECT_EQ("2026-11-30", summary.lastDate);
 }
 
 TEST(SampleFileTest, ValuesAreConsistent) {
-    const std::wstring file = scratchPath(L"consistent.db");
+    const std::wstring file = TestFiles::path(L"consistent.db");
     SampleSummary summary;
     std::string error;
     ASSERT_TRUE(writeSampleFile(file, smallOptions(3), &summary, &error)) << error;
     sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(utf8(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(TestFiles::utf8(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
 
     EXPECT_EQ(120, scalar(db, "select count(distinct date) from tb_valuelist"));
     EXPECT_EQ(summary.valueRows, scalar(db, "select count(*) from tb_valuelist"));
