@@ -1,0 +1,83 @@
+#include "ClientOptions.h"
+
+#include <cwchar>
+#include <cwctype>
+
+namespace Client {
+
+namespace {
+
+bool isLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+} // namespace
+
+bool parseIsoDate(const std::wstring& text, int& year, int& month, int& day) {
+    if (text.size() != 10 || text[4] != L'-' || text[7] != L'-')
+        return false;
+    for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!std::iswdigit(text[i]))
+            return false;
+    int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(5, 2)), d = std::stoi(text.substr(8, 2));
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (y < 1601 || m < 1 || m > 12 || d < 1)
+        return false;
+    int last = days[m - 1] + (m == 2 && isLeap(y) ? 1 : 0);
+    if (d > last)
+        return false;
+    year = y;
+    month = m;
+    day = d;
+    return true;
+}
+
+ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
+    ClientOptions o;
+    auto fail = [&o](const std::wstring& message) {
+        o.ok = false;
+        o.error = message;
+        return o;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& a = args[i];
+        std::wstring* target = nullptr;
+        if (a == L"--database")
+            target = &o.databasePath;
+        else if (a == L"--profile")
+            target = &o.profileDir;
+        else if (a == L"--end-date")
+            target = &o.endDate;
+        else if (a == L"--screenshot")
+            target = &o.screenshotPath;
+        else if (a == L"--dump")
+            target = &o.dumpPath;
+        else if (a == L"--module")
+            target = &o.modulePath;
+        else if (a != L"--exit-after")
+            return fail(L"unknown option: " + a);
+        if (i + 1 >= args.size() || args[i + 1].empty())
+            return fail(L"missing value for " + a);
+        const std::wstring& value = args[++i];
+        if (target) {
+            *target = value;
+            continue;
+        }
+        wchar_t* end = nullptr;
+        double seconds = std::wcstod(value.c_str(), &end);
+        if (end == value.c_str() || *end != 0 || !(seconds > 0) || seconds > 86400)
+            return fail(L"--exit-after wants a number of seconds, got: " + value);
+        o.exitAfterSeconds = seconds;
+    }
+    int y, m, d;
+    if (!o.endDate.empty() && !parseIsoDate(o.endDate, y, m, d))
+        return fail(L"--end-date wants YYYY-MM-DD, got: " + o.endDate);
+    return o;
+}
+
+std::wstring ClientOptions::usage() {
+    return L"Client.exe [--database FILE] [--profile DIR] [--end-date YYYY-MM-DD]\n"
+           L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]";
+}
+
+} // namespace Client

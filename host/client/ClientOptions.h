@@ -1,0 +1,30 @@
+// The client's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Client {
+
+struct ClientOptions {
+    std::wstring databasePath;   // --database FILE (default: sample.db beside the program)
+    std::wstring profileDir;     // --profile DIR (default: profile\ beside the program)
+    std::wstring endDate;        // --end-date YYYY-MM-DD, applied through the page's picker
+    std::wstring screenshotPath; // --screenshot FILE.png, then exit
+    std::wstring dumpPath;       // --dump FILE: the product table as tab-separated UTF-8
+    std::wstring modulePath;     // --module DLL (default: mod_AssembleFinance.dll)
+    double exitAfterSeconds = 0; // --exit-after SECONDS; 0 keeps running
+    bool ok = true;
+    std::wstring error; // set when ok is false
+
+    // Reads the arguments (without the program name). Unknown options and missing values make
+    // ok false with a message; nothing is guessed.
+    static ClientOptions parse(const std::vector<std::wstring>& args);
+    static std::wstring usage();
+};
+
+// Splits "YYYY-MM-DD" into its parts; false unless the text has exactly that form and names a
+// real calendar day.
+bool parseIsoDate(const std::wstring& text, int& year, int& month, int& day);
+
+} // namespace Client

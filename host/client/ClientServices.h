@@ -1,0 +1,20 @@
+// The configuration stores and the theme manager the client hands to its modules.
+#pragma once
+
+#include <string>
+#include <vector>
+#include "App.h"
+
+namespace Client {
+
+struct HostServices {
+    XComPtr<Conf::IConfManager> systemConf;
+    XComPtr<Conf::IConfManager> userConf;
+    XComPtr<IThemeMgr> themeMgr;
+    std::vector<std::wstring> notes; // where the stores live, for the summary
+};
+
+// The stores are files inside profileDir; themes are looked for in programDir\themes.
+HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir);
+
+} // namespace Client

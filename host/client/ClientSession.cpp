@@ -1,0 +1,265 @@
+#include "ClientSession.h"
+
+#include <commctrl.h>
+#include "ClientDatabase.h"
+#include "ClientServices.h"
+#include "DatePickerDriver.h"
+#include "Kernel.h"
+#include "ProductTableDump.h"
+#include "Screenshot.h"
+
+namespace Client {
+
+void writeConsole(const std::wstring& text) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!out || out == INVALID_HANDLE_VALUE)
+        return;
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &s[0], n, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(out, s.data(), static_cast<DWORD>(s.size()), &written, nullptr);
+}
+
+ClientSession::ClientSession(ClientOptions options) : options_(std::move(options)) {}
+
+ClientSession::~ClientSession() {
+    shutdown();
+}
+
+std::wstring ClientSession::programDir() const {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, n);
+    size_t slash = dir.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : dir.substr(0, slash);
+}
+
+void ClientSession::note(const std::wstring& line) {
+    summary_.push_back(line);
+    if (frame_)
+        frame_->setStatus(line);
+}
+
+bool ClientSession::start() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
+
+    std::wstring dir = programDir();
+    if (options_.profileDir.empty())
+        options_.profileDir = dir + L"\\profile";
+    if (options_.databasePath.empty())
+        options_.databasePath = dir + L"\\sample.db";
+    if (options_.modulePath.empty())
+        options_.modulePath = L"mod_AssembleFinance.dll";
+    CreateDirectoryW(options_.profileDir.c_str(), nullptr);
+
+    app_ = XComPtr<ClientApp>(new ClientApp());
+    HostServices services = createHostServices(options_.profileDir, dir);
+    app_->setConfManagers(services.systemConf, services.userConf);
+    app_->setThemeManager(services.themeMgr);
+    for (const std::wstring& m : services.notes)
+        note(m);
+
+    HMENU menu = CreateMenu();
+    HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, CmdExit, L"退出(&X)");
+    AppendMenuW(data, MF_STRING, CmdValueUpdate, L"净值更新(&U)");
+    AppendMenuW(data, MF_STRING, CmdBuyRedeemUpdate, L"申购赎回状态更新(&B)");
+    AppendMenuW(view, MF_STRING, CmdSwitchTheme, L"切换主题(&T)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"数据(&D)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"视图(&V)");
+
+    frame_ = XComPtr<MainFrame>(new MainFrame());
+    if (!frame_->create(L"基金客户端", menu)) {
+        DestroyMenu(menu);
+        note(L"cannot create the main window");
+        return false;
+    }
+    frame_->setCommandHandler([this](int id) { onCommand(id); });
+    frame_->setTimerHandler([this](UINT_PTR id) { onTimer(id); });
+
+    app_->addModule("mod_MainFrame", frame_.get());
+    Conf::IConfManager* user = services.userConf.get();
+    app_->addModule("mod_MenuTool", XComPtr<IModule>(new MenuToolModule()));
+    app_->addModule("mod_ConcernFund", XComPtr<IModule>(new ConcernFundModule(user)));
+    app_->addModule("mod_FundsPool", XComPtr<IModule>(new FundsPoolModule(user)));
+    app_->addModule("mod_Chart", XComPtr<IModule>(new ChartModule()));
+
+    std::wstring dbMessage;
+    if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        generateSampleDatabase(options_.databasePath, dir, dbMessage);
+        note(dbMessage);
+    }
+    database_ = openDatabaseModule(options_.databasePath, dir, dbMessage);
+    if (database_)
+        app_->addModule("mod_Database", database_);
+    note(dbMessage);
+
+    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(frame_->hwnd());
+
+    module_ = loadModule(options_.modulePath, app_.get());
+    // Other modules find a loaded module by its name, as they find the host's own.
+    if (module_.ok() && !module_.name.empty())
+        app_->addModule(module_.name.c_str(), module_.module);
+    if (module_.ok())
+        note(L"module " + std::wstring(module_.name.begin(), module_.name.end()) + L" loaded");
+    else
+        note(L"module not loaded: " + module_.message);
+    if (TabControl* tab = frame_->tabControl()) {
+        std::wstring pages = L"pages: " + std::to_wstring(tab->pageCount());
+        for (int i = 0; i < tab->pageCount(); ++i)
+            pages += (i ? L", " : L" ") + std::wstring(tab->page(i)->getTitle().c_str());
+        summary_.push_back(pages);
+    }
+
+    SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
+    if (!options_.endDate.empty())
+        SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
+    if (!options_.screenshotPath.empty() || !options_.dumpPath.empty())
+        SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
+    if (options_.exitAfterSeconds > 0)
+        SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
+    return true;
+}
+
+int ClientSession::run() {
+    int code = app_->run();
+    shutdown();
+    return code;
+}
+
+void ClientSession::shutdown() {
+    if (shutDown_ || !app_)
+        return;
+    shutDown_ = true;
+    // Modules first: they may still hold pages inside the frame's tab control.
+    if (module_.module) {
+        try {
+            module_.module->uninitialize();
+        } catch (...) {
+        }
+    }
+    if (frame_)
+        frame_->uninitialize();
+    if (database_)
+        database_->uninitialize();
+    app_->clear();
+    database_ = nullptr;
+    frame_ = nullptr;
+}
+
+void ClientSession::raiseValueUpdate() {
+    // Kind 11: new net values; state 1 with the flag set: the feed finished and data changed.
+    UpdateEventArg arg;
+    arg.kind = 11;
+    arg.state = 1;
+    arg.flag = 1;
+    if (XComPtr<IEvent> e = createEvent("event_update_lastvalue"))
+        e->raise(&arg);
+}
+
+void ClientSession::raiseBuyRedeemUpdate() {
+    UpdateEventArg arg;
+    arg.kind = 0;
+    arg.state = 1;
+    arg.flag = 1;
+    if (XComPtr<IEvent> e = createEvent("event_update_buyredeemstate"))
+        e->raise(&arg);
+}
+
+void ClientSession::switchTheme() {
+    XComPtr<IThemeMgr> mgr = app_ ? app_->getThemeManager() : nullptr;
+    if (!mgr || mgr->themeCount() < 2)
+        return;
+    XComPtr<ITheme> current = mgr->getCurrentTheme();
+    int index = 0;
+    for (int i = 0; i < mgr->themeCount(); ++i)
+        if (current && mgr->getTheme(i).get() == current.get())
+            index = i;
+    XComPtr<ITheme> next = mgr->getTheme((index + 1) % mgr->themeCount());
+    if (!next || !mgr->setCurrentTheme(next->getName().c_str()))
+        return;
+    note(L"theme: " + std::wstring(next->getName().c_str()));
+    if (XComPtr<IEvent> e = createEvent("event_theme_changed"))
+        e->raise(next.get());
+}
+
+bool ClientSession::applyEndDate(const std::wstring& isoDate) {
+    int y, m, d;
+    if (!parseIsoDate(isoDate, y, m, d))
+        return false;
+    TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
+    // The page on show owns the picker the user would use.
+    HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
+    HWND picker = findDatePicker(root);
+    bool ok = setPickerDate(picker, y, m, d);
+    note(ok ? L"end date set to " + isoDate : L"no date picker on the page; end date not set");
+    return ok;
+}
+
+void ClientSession::takeSnapshot() {
+    if (!options_.screenshotPath.empty()) {
+        RedrawWindow(frame_->hwnd(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        std::wstring error;
+        if (saveWindowPng(frame_->hwnd(), options_.screenshotPath, error))
+            note(L"screenshot written: " + options_.screenshotPath);
+        else
+            note(L"screenshot failed: " + error);
+    }
+    if (!options_.dumpPath.empty()) {
+        int rows = 0;
+        std::wstring message;
+        if (module_.module && dumpModuleTable(module_.module, options_.dumpPath, rows, message))
+            note(L"table written: " + options_.dumpPath + L" (" + std::to_wstring(rows) + L" rows)");
+        else
+            note(L"table not written: " + (module_.module ? message : std::wstring(L"no module")));
+    }
+    // A one-shot run ends once it has what it came for, unless told how long to stay.
+    if (options_.exitAfterSeconds <= 0)
+        PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+}
+
+void ClientSession::onCommand(int id) {
+    switch (id) {
+    case CmdExit:
+        PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+        break;
+    case CmdValueUpdate:
+        appendValuationDay(database_.get(), options_.databasePath);
+        raiseValueUpdate();
+        break;
+    case CmdBuyRedeemUpdate:
+        raiseBuyRedeemUpdate();
+        break;
+    case CmdSwitchTheme:
+        switchTheme();
+        break;
+    }
+}
+
+void ClientSession::onTimer(UINT_PTR id) {
+    KillTimer(frame_->hwnd(), id);
+    switch (id) {
+    case TimerDataFeed:
+        note(L"data feed: new values");
+        raiseValueUpdate();
+        break;
+    case TimerEndDate:
+        applyEndDate(options_.endDate);
+        break;
+    case TimerSnapshot:
+        takeSnapshot();
+        break;
+    case TimerExit:
+        PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+        break;
+    }
+}
+
+} // namespace Client

@@ -1,0 +1,73 @@
+// One run of the client: the services, the main frame, the host modules, the plug-in module, the
+// simulated data feed, the menu commands and the one-shot actions of the command line.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "ClientApp.h"
+#include "ClientOptions.h"
+#include "HostModules.h"
+#include "MainFrame.h"
+#include "ModuleLoader.h"
+
+namespace Client {
+
+class ClientSession {
+public:
+    enum Command {
+        CmdExit = 100,
+        CmdValueUpdate = 200,
+        CmdBuyRedeemUpdate = 201,
+        CmdSwitchTheme = 300,
+    };
+    enum Timer : UINT_PTR {
+        TimerDataFeed = 1,
+        TimerEndDate = 2,
+        TimerSnapshot = 3,
+        TimerExit = 4,
+    };
+    // Delay of the simulated data feed's first report after start.
+    static constexpr UINT kDataFeedDelayMs = 3000;
+
+    explicit ClientSession(ClientOptions options);
+    ~ClientSession();
+
+    // Builds everything and shows the window; false when the frame itself could not be made.
+    bool start();
+    // Runs the message loop until the window closes; then uninitialises the modules.
+    int run();
+    void shutdown();
+
+    ClientApp* app() const { return app_.get(); }
+    MainFrame* frame() const { return frame_.get(); }
+    const LoadedModule& module() const { return module_; }
+    // What the run did, line by line, for the console and the status line.
+    const std::vector<std::wstring>& summary() const { return summary_; }
+
+    // The menu commands, callable directly.
+    void raiseValueUpdate();
+    void raiseBuyRedeemUpdate();
+    void switchTheme();
+    bool applyEndDate(const std::wstring& isoDate);
+
+private:
+    void onCommand(int id);
+    void onTimer(UINT_PTR id);
+    void takeSnapshot();
+    void note(const std::wstring& line);
+    std::wstring programDir() const;
+
+    ClientOptions options_;
+    XComPtr<ClientApp> app_;
+    XComPtr<MainFrame> frame_;
+    XComPtr<IModule> database_;
+    LoadedModule module_;
+    std::vector<std::wstring> summary_;
+    bool shutDown_ = false;
+};
+
+// The summary as UTF-8 on the process's standard output (when it has one).
+void writeConsole(const std::wstring& text);
+
+} // namespace Client

@@ -1,0 +1,11 @@
+// Writes what a window shows on the screen to a PNG file with GDI+ (which must be started).
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+namespace Client {
+
+bool saveWindowPng(HWND hwnd, const std::wstring& path, std::wstring& error);
+
+} // namespace Client

@@ -1,0 +1,221 @@
+// The client's logic without windows: command line, pre-message order, the watched list store.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "ClientApp.h"
+#include "ClientOptions.h"
+#include "FallbackServices.h"
+#include "HostModules.h"
+#include "FakeTable.h"
+#include "Kernel.h"
+#include "ProductTableDump.h"
+
+using namespace Client;
+
+TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
+    ClientOptions o =
+        ClientOptions::parse({L"--database", L"a.db", L"--profile", L"p", L"--end-date", L"2024-02-29",
+                              L"--screenshot", L"s.png", L"--dump", L"t.tsv", L"--exit-after", L"2.5"});
+    ASSERT_TRUE(o.ok) << std::string(o.error.begin(), o.error.end());
+    EXPECT_EQ(o.databasePath, L"a.db");
+    EXPECT_EQ(o.profileDir, L"p");
+    EXPECT_EQ(o.endDate, L"2024-02-29");
+    EXPECT_EQ(o.screenshotPath, L"s.png");
+    EXPECT_EQ(o.dumpPath, L"t.tsv");
+    EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
+
+    for (std::vector<std::wstring> bad :
+         std::vector<std::vector<std::wstring>>{{L"--database"},                // value missing
+                                                {L"--bogus", L"x"},             // unknown option
+                                                {L"--exit-after", L"soon"},     // not a number
+                                                {L"--exit-after", L"-1"},       // not positive
+                                                {L"--exit-after", L"3s"},       // trailing text
+                                                {L"--end-date", L"2023-02-29"}, // no such day
+                                                {L"--end-date", L"2024-2-3"},   // wrong form
+                                                {L"--end-date", L"2024-13-01"}}) {
+        ClientOptions b = ClientOptions::parse(bad);
+        EXPECT_FALSE(b.ok) << std::string(bad[0].begin(), bad[0].end());
+        EXPECT_FALSE(b.error.empty());
+    }
+}
+
+TEST(ClientOptions, IsoDatesFollowTheCalendar) {
+    int y = 0, m = 0, d = 0;
+    EXPECT_TRUE(parseIsoDate(L"2000-02-29", y, m, d));
+    EXPECT_EQ(y * 10000 + m * 100 + d, 20000229);
+    EXPECT_FALSE(parseIsoDate(L"1900-02-29", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-04-31", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-04-0x", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-04-011", y, m, d));
+}
+
+namespace {
+
+struct Recorder final : public IPreMessageHandler {
+    Recorder(std::vector<int>& log, int id, bool consume, bool fail = false)
+        : log(log), id(id), consume(consume), fail(fail) {}
+    int addRef() override { return ++refs; }
+    int release() override { return --refs; }
+    bool preTranslateMessage(const MSG&) override {
+        log.push_back(id);
+        if (fail)
+            throw std::runtime_error("handler failed");
+        return consume;
+    }
+    std::vector<int>& log;
+    int id;
+    bool consume;
+    bool fail;
+    int refs = 0;
+};
+
+MSG key(UINT message, WPARAM vk) {
+    MSG m{};
+    m.message = message;
+    m.wParam = vk;
+    return m;
+}
+
+} // namespace
+
+TEST(ClientApp, OffersKeysByPriorityUntilOneConsumes) {
+    std::vector<int> log;
+    Recorder low(log, 1, false), highA(log, 2, false), highB(log, 3, true), mid(log, 4, false),
+        failing(log, 5, false, true);
+    {
+        XComPtr<ClientApp> app(new ClientApp());
+        EXPECT_TRUE(app->addPreMessageHandler(10, &low));
+        EXPECT_TRUE(app->addPreMessageHandler(200, &highA));
+        EXPECT_TRUE(app->addPreMessageHandler(200, &highB));
+        EXPECT_TRUE(app->addPreMessageHandler(300, &failing));
+        EXPECT_TRUE(app->addPreMessageHandler(50, &mid));
+        EXPECT_FALSE(app->addPreMessageHandler(999, &low)) << "one registration per handler";
+        EXPECT_FALSE(app->addPreMessageHandler(1, nullptr));
+
+        // A failing handler does not hide the key from the others; equal priorities keep their order.
+        EXPECT_TRUE(app->preTranslate(key(WM_KEYDOWN, VK_F5)));
+        EXPECT_EQ(log, (std::vector<int>{5, 2, 3}));
+
+        log.clear();
+        highB.consume = false;
+        EXPECT_FALSE(app->preTranslate(key(WM_SYSKEYDOWN, VK_F10)));
+        EXPECT_EQ(log, (std::vector<int>{5, 2, 3, 4, 1}));
+
+        log.clear();
+        for (UINT other : {WM_KEYUP, WM_CHAR, WM_MOUSEMOVE, WM_PAINT})
+            EXPECT_FALSE(app->preTranslate(key(other, VK_F5)));
+        EXPECT_TRUE(log.empty()) << "only key-downs are offered";
+        app->clear();
+    }
+    EXPECT_EQ(low.refs, 0);
+    EXPECT_EQ(highB.refs, 0);
+}
+
+TEST(ClientApp, FindsModulesByName) {
+    XComPtr<ClientApp> app(new ClientApp());
+    XComPtr<IModule> menu(new MenuToolModule());
+    XComPtr<IModule> chart(new ChartModule());
+    app->addModule("mod_MenuTool", menu);
+    app->addModule("mod_Chart", chart);
+    EXPECT_EQ(app->getModule("mod_MenuTool").get(), menu.get());
+    EXPECT_EQ(app->getModule("mod_Chart").get(), chart.get());
+    EXPECT_EQ(app->getModule("mod_Database").get(), nullptr);
+    EXPECT_EQ(app->getModule(nullptr).get(), nullptr);
+    // The interface the page asks for is reachable by the run-time cast the modules use.
+    XComPtr<IMenuToolModule> tool(app->getModule("mod_MenuTool"));
+    ASSERT_TRUE(tool);
+    HotKey k;
+    tool->getArchiveHotKey(k);
+    EXPECT_EQ(k.key, VK_F10);
+    EXPECT_FALSE(XComPtr<IChartModule>(app->getModule("mod_MenuTool")));
+    app->removeModule("mod_Chart");
+    EXPECT_FALSE(app->getModule("mod_Chart"));
+}
+
+namespace {
+
+std::wstring tempFile(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + name;
+    DeleteFileW(path.c_str());
+    return path;
+}
+
+int g_concernRaised = 0;
+void countConcern(void*, void*) {
+    ++g_concernRaised;
+}
+
+} // namespace
+
+TEST(HostModules, WatchedListAndFundsPoolSurviveARestart) {
+    std::wstring file = tempFile(L"client_test_user.conf");
+    createEvent("event_ConcernChanged")->subscribe(&countConcern, nullptr);
+    g_concernRaised = 0;
+    {
+        XComPtr<Conf::IConfManager> store = createFallbackConfStore(file);
+        XComPtr<ConcernFundModule> concern(new ConcernFundModule(store));
+        XComPtr<FundsPoolModule> pool(new FundsPoolModule(store));
+        concern->addWatched(L"A00001");
+        concern->addWatched(L"B00002");
+        concern->addWatched(L"A00001"); // already there: no change, no event
+        concern->removeWatched(L"Z99999");
+        concern->addWatched(L"C\n00003"); // would split into two codes on reload
+        concern->removeWatched(L"B00002");
+        EXPECT_EQ(g_concernRaised, 3);
+        pool->addFund(L"P00001");
+        pool->addFund(L"P00001");
+    }
+    XComPtr<Conf::IConfManager> reopened = createFallbackConfStore(file);
+    XComPtr<ConcernFundModule> concern(new ConcernFundModule(reopened));
+    XComPtr<FundsPoolModule> pool(new FundsPoolModule(reopened));
+    EXPECT_TRUE(concern->isWatched(L"A00001"));
+    EXPECT_FALSE(concern->isWatched(L"B00002"));
+    EXPECT_EQ(concern->list().codes().size(), 1u);
+    EXPECT_EQ(pool->list().codes(), (std::vector<std::wstring>{L"P00001"}));
+    createEvent("event_ConcernChanged")->unsubscribe(&countConcern, nullptr);
+    DeleteFileW(file.c_str());
+}
+
+TEST(ProductTableDump, OneLinePerRowInUtf8EvenWithTabsAndLineBreaksInValues) {
+    FakeTable table({L"code", L"name"},
+                    {{L"A00001", L"稳健\t一号"}, {L"B00002", L"进取\r\n二号"}, {L"", L"--"}});
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + L"client_dump_test.tsv";
+    int rows = -1;
+    std::wstring error;
+    ASSERT_TRUE(writeTableTsv(&table, path, rows, error));
+    EXPECT_EQ(rows, 3);
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    ASSERT_NE(f, nullptr);
+    char buf[512];
+    size_t n = fread(buf, 1, sizeof buf, f);
+    fclose(f);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(std::string(buf, n), "code\tname\n"
+                                   "A00001\t\xE7\xA8\xB3\xE5\x81\xA5 \xE4\xB8\x80\xE5\x8F\xB7\n"
+                                   "B00002\t\xE8\xBF\x9B\xE5\x8F\x96  \xE4\xBA\x8C\xE5\x8F\xB7\n"
+                                   "\t--\n");
+
+    EXPECT_FALSE(writeTableTsv(nullptr, path, rows, error));
+    EXPECT_FALSE(writeTableTsv(&table, L"Q:\\no\\such\\dir\\x.tsv", rows, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(HostModules, ChartWindowShowsTheProductsRow) {
+    FakeTable table({L"code", L"name"}, {{L"A00001", L"稳健一号"}, {L"B00002", L"进取二号"}});
+    XComPtr<ChartModule> chart(new ChartModule());
+    EXPECT_FALSE(chart->showArchive(L"B00002")) << "archives are the module's to open";
+    chart->showChart(L"B00002", 0, &table, 0);
+    HWND first = chart->lastWindow();
+    ASSERT_TRUE(IsWindow(first));
+    wchar_t title[64];
+    GetWindowTextW(first, title, 64);
+    EXPECT_NE(std::wstring(title).find(L"B00002"), std::wstring::npos);
+    chart->showChart(L"A00001", 0, nullptr, 0);
+    EXPECT_FALSE(IsWindow(first)) << "one chart window at a time";
+    EXPECT_TRUE(IsWindow(chart->lastWindow()));
+}

@@ -1,0 +1,231 @@
+// The client with real windows, driving a module DLL loaded the way the real module is.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <string>
+#include "ClientSession.h"
+#include "DatePickerDriver.h"
+#include "Kernel.h"
+#include "ModuleLoader.h"
+#include "Screenshot.h"
+#include "TestModuleState.h"
+
+using namespace Client;
+
+namespace {
+
+std::wstring tempDir(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + name;
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}
+
+TestModuleState* moduleState() {
+    HMODULE lib = LoadLibraryW(L"TestModule.dll");
+    auto fn = reinterpret_cast<TestModuleStateFn>(
+        reinterpret_cast<void*>(GetProcAddress(lib, "GetTestModuleState")));
+    return fn ? fn() : nullptr;
+}
+
+void pump(DWORD ms) {
+    DWORD end = GetTickCount() + ms;
+    MSG msg;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+int width(const RECT& r) {
+    return r.right - r.left;
+}
+
+class ClientWithModule : public ::testing::Test {
+protected:
+    void SetUp() override {
+        state = moduleState();
+        ASSERT_NE(state, nullptr) << "TestModule.dll must sit beside the tests";
+        *state = TestModuleState{};
+        ClientOptions o;
+        o.modulePath = L"TestModule.dll";
+        o.profileDir = tempDir(L"client_test_profile");
+        o.databasePath = o.profileDir + L"\\none.db";
+        session = std::make_unique<ClientSession>(o);
+        ASSERT_TRUE(session->start());
+        ASSERT_TRUE(session->module().ok())
+            << std::string(session->module().message.begin(), session->module().message.end());
+        tab = session->frame()->tabControl();
+        ASSERT_NE(tab, nullptr);
+    }
+    void TearDown() override { session.reset(); }
+
+    bool visible(int page) { return IsWindowVisible(state->pages[page]) != FALSE; }
+
+    TestModuleState* state = nullptr;
+    std::unique_ptr<ClientSession> session;
+    TabControl* tab = nullptr;
+};
+
+} // namespace
+
+TEST(ModuleLoader, ReportsWhatWentWrongInsteadOfFailing) {
+    XComPtr<ClientApp> app(new ClientApp());
+    LoadedModule missing = loadModule(L"no_such_module.dll", app);
+    EXPECT_FALSE(missing.ok());
+    EXPECT_EQ(missing.module, nullptr);
+    EXPECT_NE(missing.message.find(L"no_such_module.dll"), std::wstring::npos);
+
+    LoadedModule noExport = loadModule(L"Kernel.dll", app);
+    EXPECT_FALSE(noExport.ok());
+    EXPECT_NE(noExport.message.find(L"ModuleInstance"), std::wstring::npos);
+
+    // A host without a main frame: the module refuses, and says so through its result.
+    TestModuleState* state = moduleState();
+    ASSERT_NE(state, nullptr);
+    LoadedModule refused = loadModule(L"TestModule.dll", app);
+    ASSERT_NE(refused.module, nullptr);
+    EXPECT_EQ(refused.name, "mod_TestModule");
+    EXPECT_EQ(refused.initResult, 1);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(refused.message, L"initialize failed (1)");
+    // The same object each time the library is asked.
+    EXPECT_EQ(loadModule(L"TestModule.dll", app).module, refused.module);
+}
+
+TEST_F(ClientWithModule, PagesAreAddedSizedAndSwitchedByTabAndToolbar) {
+    EXPECT_EQ(session->app()->getModule("mod_TestModule").get(), session->module().module);
+    ASSERT_EQ(tab->pageCount(), 2);
+    EXPECT_EQ(tab->page(0)->getTitle().compare(L"测试页一"), 0);
+    wchar_t text[32] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 32;
+    SendMessageW(tab->getHwnd(), TCM_GETITEMW, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, L"测试页二");
+
+    EXPECT_EQ(tab->selectedIndex(), 0);
+    EXPECT_TRUE(visible(0));
+    EXPECT_FALSE(visible(1));
+    RECT area;
+    GetClientRect(tab->getHwnd(), &area);
+    TabCtrl_AdjustRect(tab->getHwnd(), FALSE, &area);
+    EXPECT_TRUE(EqualRect(&area, &state->lastMove[0]));
+    EXPECT_GT(width(area), 500);
+
+    // The user clicks the second tab.
+    TabCtrl_SetCurSel(tab->getHwnd(), 1);
+    NMHDR change{tab->getHwnd(), static_cast<UINT_PTR>(GetDlgCtrlID(tab->getHwnd())),
+                 static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(session->frame()->hwnd(), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
+    EXPECT_FALSE(visible(0));
+    EXPECT_TRUE(visible(1));
+    EXPECT_TRUE(EqualRect(&area, &state->lastMove[1]));
+
+    // The toolbar button raises the module's event, which brings its first page back.
+    ASSERT_EQ(session->frame()->toolButtonCount(), 1);
+    EXPECT_EQ(SendMessageW(session->frame()->toolbar(), TB_BUTTONCOUNT, 0, 0), 1);
+    session->frame()->clickToolButton(0);
+    EXPECT_EQ(state->commandEvents, 1);
+    EXPECT_EQ(tab->selectedIndex(), 0);
+    EXPECT_TRUE(visible(0));
+    EXPECT_FALSE(visible(1));
+
+    // A smaller frame gives the shown page a smaller area.
+    SetWindowPos(session->frame()->hwnd(), nullptr, 0, 0, 700, 500, SWP_NOZORDER | SWP_NOMOVE);
+    EXPECT_LT(width(state->lastMove[0]), width(area));
+    EXPECT_GT(width(state->lastMove[0]), 600);
+}
+
+TEST_F(ClientWithModule, HostEventsCarryTheirArguments) {
+    session->raiseValueUpdate();
+    EXPECT_EQ(state->valueEvents, 1);
+    EXPECT_EQ(state->lastValue.kind, 11);
+    EXPECT_EQ(state->lastValue.state, 1);
+    EXPECT_EQ(state->lastValue.flag, 1);
+
+    session->raiseBuyRedeemUpdate();
+    EXPECT_EQ(state->buyRedeemEvents, 1);
+    EXPECT_EQ(state->lastBuyRedeem.state, 1);
+    EXPECT_EQ(state->lastBuyRedeem.flag, 1);
+
+    // Through the menu, as the user switches themes: the argument is the theme now in force.
+    XComPtr<IThemeMgr> mgr = session->app()->getThemeManager();
+    ASSERT_TRUE(mgr);
+    XStringW before = mgr->getCurrentTheme()->getName();
+    SendMessageW(session->frame()->hwnd(), WM_COMMAND, ClientSession::CmdSwitchTheme, 0);
+    EXPECT_EQ(state->themeEvents, 1);
+    EXPECT_EQ(state->lastTheme, mgr->getCurrentTheme().get());
+    EXPECT_NE(mgr->getCurrentTheme()->getName().compare(before), 0);
+    session->switchTheme();
+    EXPECT_EQ(mgr->getCurrentTheme()->getName().compare(before), 0) << "two switches come back";
+
+    // The watched list tells everyone who listens.
+    XComPtr<IConcernFundModule> concern(session->app()->getModule("mod_ConcernFund"));
+    ASSERT_TRUE(concern);
+    concern->addWatched(L"T00001");
+    concern->removeWatched(L"T00001");
+    EXPECT_EQ(state->concernEvents, 2);
+
+    // The simulated feed reports by itself a few seconds after start.
+    DWORD waited = 0;
+    while (state->valueEvents < 2 && waited < 6000) {
+        pump(100);
+        waited += 100;
+    }
+    EXPECT_EQ(state->valueEvents, 2);
+    EXPECT_EQ(state->lastValue.kind, 11);
+}
+
+TEST_F(ClientWithModule, EndDateGoesThroughThePagesPicker) {
+    EXPECT_TRUE(session->applyEndDate(L"2024-03-15"));
+    EXPECT_EQ(state->pickerChanges, 1);
+    EXPECT_EQ(state->lastPickerDate.wYear, 2024);
+    EXPECT_EQ(state->lastPickerDate.wMonth, 3);
+    EXPECT_EQ(state->lastPickerDate.wDay, 15);
+    SYSTEMTIME shown{};
+    ASSERT_EQ(
+        SendMessageW(findDatePicker(state->pages[0]), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)),
+        GDT_VALID);
+    EXPECT_EQ(shown.wDay, 15);
+    EXPECT_FALSE(session->applyEndDate(L"2024-02-30"));
+    EXPECT_EQ(state->pickerChanges, 1);
+
+    // The second page has no picker: nothing to set while it is on show.
+    session->frame()->activatePage(tab->page(1));
+    EXPECT_FALSE(session->applyEndDate(L"2024-03-18"));
+    EXPECT_EQ(state->pickerChanges, 1);
+}
+
+TEST_F(ClientWithModule, MessageLoopOffersKeysToHandlersByPriorityAndScreenshotIsPng) {
+    std::wstring png = tempDir(L"client_test_profile") + L"\\shot.png";
+    DeleteFileW(png.c_str());
+    pump(200);
+    std::wstring error;
+    ASSERT_TRUE(saveWindowPng(session->frame()->hwnd(), png, error))
+        << std::string(error.begin(), error.end());
+    FILE* f = _wfopen(png.c_str(), L"rb");
+    ASSERT_NE(f, nullptr);
+    unsigned char magic[8] = {};
+    EXPECT_EQ(fread(magic, 1, 8, f), 8u);
+    fclose(f);
+    EXPECT_EQ(memcmp(magic, "\x89PNG\r\n\x1a\n", 8), 0);
+
+    // Keys travel through the real loop: F5 reaches both handlers, F6 is consumed by the first.
+    state->consumeKey = VK_F6;
+    PostMessageW(state->pages[0], WM_KEYDOWN, VK_F5, 0);
+    PostMessageW(state->pages[0], WM_KEYUP, VK_F5, 0);
+    PostMessageW(state->pages[0], WM_KEYDOWN, VK_F6, 0);
+    PostMessageW(session->frame()->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(session->run(), 0);
+    ASSERT_EQ(state->keyLogCount, 3);
+    EXPECT_EQ(state->keyLog[0], 200);
+    EXPECT_EQ(state->keyLog[1], 100);
+    EXPECT_EQ(state->keyLog[2], 200);
+}
