@@ -138,6 +138,7 @@ TEST_F(QueryFillTest, FailedStatementsLeaveTheTableAsItWas) {
         L"   ",                        //
         L"delete from t",              // writes are refused
         L"select 1; delete from t",    // a second statement is refused, not dropped
+        L"select 1; select 2",
         // Fails on the third row, after two rows were stepped.
         L"select abs(i - 3 - 9223372036854775807 - 1) as x from t order by i",
     };
@@ -149,6 +150,10 @@ TEST_F(QueryFillTest, FailedStatementsLeaveTheTableAsItWas) {
         ASSERT_EQ(4, table_->rowCount());
         EXPECT_EQ(XStringW(L"集合理财产品"), cell(1, L"s").getText());
     }
+    // Trailing blanks, semicolons and comments are no second statement.
+    XComPtr<Data::IDataTable> other = newTable();
+    EXPECT_TRUE(db_->query(L"select 1 as one ; \r\n -- done\r\n", other, true, 0));
+    EXPECT_EQ(1, other->getRow(0).getItem(L"one").getInt());
     EXPECT_FALSE(db_->query(nullptr, table_, true, 0));
     EXPECT_FALSE(db_->query(L"select 1", nullptr, true, 0));
     // The refused delete changed nothing in the file.
