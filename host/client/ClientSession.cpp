@@ -94,9 +94,9 @@ bool ClientSession::start() {
         generateSampleDatabase(options_.databasePath, dir, dbMessage);
         note(dbMessage);
     }
-    database_ = openDatabaseModule(options_.databasePath, dir, dbMessage);
+    database_ = openDatabaseModule(options_.databasePath, dbMessage);
     if (database_)
-        app_->addModule("mod_Database", database_);
+        app_->addModule("mod_Database", XComPtr<IModule>(database_));
     note(dbMessage);
 
     ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
@@ -184,9 +184,8 @@ void ClientSession::switchTheme() {
     XComPtr<ITheme> next = mgr->getTheme((index + 1) % mgr->themeCount());
     if (!next || !mgr->setCurrentTheme(next->getName().c_str()))
         return;
+    // The theme manager raises "event_theme_changed" with the new theme itself.
     note(L"theme: " + std::wstring(next->getName().c_str()));
-    if (XComPtr<IEvent> e = createEvent("event_theme_changed"))
-        e->raise(next.get());
 }
 
 bool ClientSession::applyEndDate(const std::wstring& isoDate) {
@@ -230,10 +229,15 @@ void ClientSession::onCommand(int id) {
     case CmdExit:
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;
-    case CmdValueUpdate:
-        appendValuationDay(database_.get(), options_.databasePath);
+    case CmdValueUpdate: {
+        std::wstring day, error;
+        if (appendValuationDay(options_.databasePath, day, error))
+            note(L"data feed: values of " + day + L" added");
+        else
+            note(L"data feed: no new day (" + error + L")");
         raiseValueUpdate();
         break;
+    }
     case CmdBuyRedeemUpdate:
         raiseBuyRedeemUpdate();
         break;

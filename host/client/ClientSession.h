@@ -7,6 +7,7 @@
 #include <vector>
 #include "ClientApp.h"
 #include "ClientOptions.h"
+#include "Database.h"
 #include "HostModules.h"
 #include "MainFrame.h"
 #include "ModuleLoader.h"
@@ -61,7 +62,7 @@ private:
     ClientOptions options_;
     XComPtr<ClientApp> app_;
     XComPtr<MainFrame> frame_;
-    XComPtr<IModule> database_;
+    XComPtr<IDbModule> database_;
     LoadedModule module_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
