@@ -1,0 +1,306 @@
+#include "ValueFormater.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include "NumberLocale.h"
+
+namespace {
+
+// Splits keeping empty pieces; an empty text gives one empty piece.
+std::vector<XStringW> split(const XStringW& text, wchar_t separator) {
+    std::vector<XStringW> pieces;
+    int start = 0;
+    for (;;) {
+        int at = text.find(separator, start);
+        if (at < 0) {
+            pieces.push_back(text.mid(start));
+            return pieces;
+        }
+        pieces.push_back(text.mid(start, at - start));
+        start = at + 1;
+    }
+}
+
+XStringW unescapePercent(const XStringW& text) {
+    XStringW result(text);
+    result.replace(L"%%", L"%");
+    return result;
+}
+
+// Leading-number conversion: the number the text starts with, 0 when it starts with none.
+double leadingDouble(const XStringW& text) {
+    return std::wcstod(text.c_str(), nullptr);
+}
+
+int leadingInt(const XStringW& text) {
+    return int(std::wcstol(text.c_str(), nullptr, 10));
+}
+
+// How each value type is read from a format text and from a cell.
+template <class T> struct ValueTraits;
+
+template <> struct ValueTraits<XStringW> {
+    static bool parse(const XStringW& text, XStringW& out, bool /*threshold*/) {
+        out = text;
+        return true;
+    }
+    static XStringW read(const Data::IDataItem& item) { return item.getText(); }
+};
+
+template <> struct ValueTraits<double> {
+    // NaN can be neither a map key nor a divisor; zero thresholds would divide by zero.
+    static bool parse(const XStringW& text, double& out, bool threshold) {
+        out = leadingDouble(text);
+        return !std::isnan(out) && !(threshold && out == 0.0);
+    }
+    static double read(const Data::IDataItem& item) { return item.getDouble(); }
+};
+
+template <> struct ValueTraits<int> {
+    static bool parse(const XStringW& text, int& out, bool threshold) {
+        out = leadingInt(text);
+        return !(threshold && out == 0);
+    }
+    static int read(const Data::IDataItem& item) { return item.getInt(); }
+};
+
+double applyOp(double value, wchar_t op, double operand) {
+    switch (op) {
+    case L'+':
+        return value + operand;
+    case L'-':
+        return value - operand;
+    case L'*':
+        return value * operand;
+    case L'/':
+        return operand == 0.0 ? 0.0 : value / operand;
+    default:
+        return value;
+    }
+}
+
+void appendText(std::wstring& out, const XStringW& text) {
+    out.append(text.c_str(), size_t(text.length()));
+}
+
+// Writes prefix, number, suffix and unit; the number is a C-locale text that the user's locale
+// rewrites. Runs once per painted cell, so it avoids printf.
+XStringW compose(const XStringW& prefix, const char* number, const XStringW& suffix, const XStringW* unit) {
+    std::wstring out;
+    out.reserve(size_t(prefix.length() + suffix.length() + (unit ? unit->length() : 0)) + 40);
+    appendText(out, prefix);
+    NumberLocale::current().localize(number, out);
+    appendText(out, suffix);
+    if (unit)
+        appendText(out, *unit);
+    return XStringW(out.c_str(), int(out.size()));
+}
+
+} // namespace
+
+template <class T> void ValueFormater<T>::reset() {
+    prefix_.clear();
+    suffix_.clear();
+    precision_ = 0;
+    op_ = 0;
+    operand_ = 0.0;
+    ranges_.clear();
+    defaultUnit_.clear();
+    replacements_.clear();
+}
+
+template <class T> bool ValueFormater<T>::SetFormat(XStringW format) {
+    reset();
+    if (format.isEmpty())
+        return false;
+    std::vector<XStringW> parts = split(format, L':');
+    if (!parseNumberPart(parts[0]))
+        return false;
+    if (parts.size() > 1 && !parseArithmeticPart(parts[1]))
+        return false;
+    if (parts.size() > 2 && !parseRangePart(parts[2]))
+        return false;
+    // Pieces after the fourth are ignored.
+    if (parts.size() > 3 && !parseReplacementPart(parts[3]))
+        return false;
+    return true;
+}
+
+template <class T> bool ValueFormater<T>::parseNumberPart(const XStringW& part) {
+    if (part.isEmpty())
+        return true;
+    int percent = -1;
+    for (int i = 0; i < part.length(); ++i) {
+        if (part[i] != L'%')
+            continue;
+        if (part[i + 1] == L'%') {
+            ++i; // a "%%" pair is literal text
+            continue;
+        }
+        percent = i;
+        break;
+    }
+    if (percent < 0 || percent == part.length() - 1)
+        return false;
+    int letter = part.find(L'f', percent);
+    if (letter < 0)
+        letter = part.find(L'd', percent);
+    if (letter < 0)
+        return false;
+    prefix_ = unescapePercent(part.left(percent));
+    suffix_ = unescapePercent(part.mid(letter + 1));
+    if (part[letter] == L'd') {
+        precision_ = 0;
+    } else {
+        wchar_t digit = part[letter - 1];
+        precision_ = (digit >= L'0' && digit <= L'9') ? digit - L'0' : kUnspecifiedPrecision;
+    }
+    return true;
+}
+
+template <class T> bool ValueFormater<T>::parseArithmeticPart(const XStringW& part) {
+    if (part.isEmpty())
+        return true;
+    wchar_t first = part[0];
+    if (first != L'+' && first != L'-' && first != L'*' && first != L'/')
+        return false;
+    XStringW rest = part.mid(1);
+    if (rest.isEmpty())
+        return false;
+    op_ = first;
+    operand_ = leadingDouble(rest);
+    return true;
+}
+
+template <class T> bool ValueFormater<T>::parseRangePart(const XStringW& part) {
+    if (part.isEmpty())
+        return true;
+    std::vector<XStringW> pieces = split(part, L';');
+    defaultUnit_ = pieces[0];
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        std::vector<XStringW> entry = split(pieces[i], L',');
+        if (entry.size() != 2)
+            return false;
+        T threshold{};
+        if (!ValueTraits<T>::parse(entry[0], threshold, true))
+            return false;
+        ranges_.emplace_back(threshold, entry[1]);
+    }
+    return true;
+}
+
+template <class T> bool ValueFormater<T>::parseReplacementPart(const XStringW& part) {
+    for (const XStringW& piece : split(part, L';')) {
+        std::vector<XStringW> entry = split(piece, L'=');
+        if (entry.size() != 2)
+            return false;
+        T key{};
+        if (!ValueTraits<T>::parse(entry[0], key, false))
+            return false;
+        replacements_.emplace(key, entry[1]); // a repeated key keeps its first text
+    }
+    return true;
+}
+
+template <> XStringW ValueFormater<XStringW>::Format(const Data::IDataItem* item) const {
+    if (!item || item->isNull())
+        return XStringW(L"--");
+    XStringW value = item->getText();
+    if (!replacements_.empty()) {
+        auto found = replacements_.find(value);
+        if (found != replacements_.end())
+            return found->second;
+    }
+    // Text order makes "value >= t or value <= t" true for the last entry, so its unit is taken.
+    if (prefix_.isEmpty() && suffix_.isEmpty() && ranges_.empty())
+        return value;
+    std::wstring out;
+    appendText(out, prefix_);
+    appendText(out, value);
+    appendText(out, suffix_);
+    if (!ranges_.empty())
+        appendText(out, ranges_.back().second);
+    return XStringW(out.c_str(), int(out.size()));
+}
+
+template <> XStringW ValueFormater<double>::Format(const Data::IDataItem* item) const {
+    if (!item || item->isNull())
+        return XStringW(L"--");
+    double value = item->getDouble();
+    if (!replacements_.empty() && !std::isnan(value)) {
+        auto found = replacements_.find(value);
+        if (found != replacements_.end())
+            return found->second;
+    }
+    value = applyOp(value, op_, operand_);
+    const XStringW* unit = nullptr;
+    if (!ranges_.empty()) {
+        unit = &defaultUnit_;
+        for (auto it = ranges_.rbegin(); it != ranges_.rend(); ++it) {
+            double t = it->first;
+            if (value >= t || value <= -t) {
+                value /= t;
+                unit = &it->second;
+                break;
+            }
+        }
+    }
+    // Exactly what printf's "%.6g" and "%.*f" give in the C locale (the stream's default and
+    // fixed notation), at a fraction of the cost.
+    char number[400];
+    std::to_chars_result written =
+        precision_ == kUnspecifiedPrecision
+            ? std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::general, 6)
+            : std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::fixed, precision_);
+    if (written.ec != std::errc())
+        return XStringW(L"--");
+    *written.ptr = '\0';
+    return compose(prefix_, number, suffix_, unit);
+}
+
+template <> XStringW ValueFormater<int>::Format(const Data::IDataItem* item) const {
+    if (!item || item->isNull())
+        return XStringW(L"--");
+    int read = item->getInt();
+    if (!replacements_.empty()) {
+        auto found = replacements_.find(read);
+        if (found != replacements_.end())
+            return found->second;
+    }
+    // Held wider than int so that INT_MIN / -1 and out-of-range arithmetic stay defined.
+    long long value = read;
+    if (op_) {
+        double computed = std::trunc(applyOp(double(read), op_, operand_));
+        if (std::isnan(computed))
+            value = 0;
+        else if (computed > double(INT_MAX))
+            value = INT_MAX;
+        else if (computed < double(INT_MIN))
+            value = INT_MIN;
+        else
+            value = static_cast<long long>(computed);
+    }
+    const XStringW* unit = nullptr;
+    if (!ranges_.empty()) {
+        unit = &defaultUnit_;
+        for (auto it = ranges_.rbegin(); it != ranges_.rend(); ++it) {
+            long long t = it->first;
+            if (value >= t || value <= -t) {
+                value /= t;
+                unit = &it->second;
+                break;
+            }
+        }
+    }
+    char number[32];
+    std::to_chars_result written = std::to_chars(number, number + sizeof(number) - 1, value);
+    *written.ptr = '\0';
+    return compose(prefix_, number, suffix_, unit);
+}
+
+template class ValueFormater<XStringW>;
+template class ValueFormater<double>;
+template class ValueFormater<int>;

@@ -1,0 +1,287 @@
+// The grid control in real windows: header round trip, caption clicks, border drags, the
+// header menu, selection and what a paint asks for.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DataGrid.h"
+#include "XmlCompare.h"
+
+namespace {
+const wchar_t kHeader[] =
+    L"<header>"
+    L"<item title=\"序号\" name=\"_index\" width=\"40\" align=\"center\" extra=\"1\"/>"
+    L"<item title=\"end_date\" align=\"center\">"
+    L"<item title=\"单位净值\" name=\"value\" width=\"70\" align=\"right\"/>"
+    L"<item title=\"累计净值\" name=\"totalvalue\" width=\"70\" align=\"right\"/>"
+    L"</item>"
+    L"<item title=\"名称\" name=\"name\" width=\"100\" visible=\"true\" text_color=\"list_name\"/>"
+    L"</header>";
+
+class TestGrid final : public DataGridEx {
+public:
+    int rows = 50;
+    long long cellRequests = 0;
+    int maxRowAsked = -1;
+    std::vector<std::pair<std::wstring, bool>> sorts;
+    bool sortResult = true;
+    int headerChanges = 0;
+    int resets = 0;
+    int enters = 0;
+    std::vector<POINT> contextMenus;
+
+    int GetRowsCount() override { return rows; }
+    void GetItemText(int row, const HeaderInfo2& column, XStringW& text) override {
+        ++cellRequests;
+        maxRowAsked = std::max(maxRowAsked, row);
+        text = XStringW::format(L"%s-%d", column.name.c_str(), row);
+    }
+    bool sort(const XStringW& column, bool flag) override {
+        sorts.emplace_back(column.c_str(), flag);
+        return sortResult;
+    }
+    void OnHeaderChange() override { ++headerChanges; }
+    void OnResetHeader() override { ++resets; }
+    void OnEnterItem() override { ++enters; }
+    void OnContextMenu(int x, int y) override { contextMenus.push_back({x, y}); }
+
+    using XDataGrid::GetHeader;
+    using XDataGrid::GetHeaderDocument;
+};
+
+LPARAM at(int x, int y) {
+    return MAKELPARAM(x, y);
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+class DataGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(nullptr, grid.Create(nullptr, XRect(0, 0, 600, 400), WS_POPUP | WS_VISIBLE, 0, 0));
+        ASSERT_EQ(1, grid.SetHeader(kHeader));
+        pump();
+    }
+    void TearDown() override {
+        if (grid.GetHwnd())
+            DestroyWindow(grid.GetHwnd());
+    }
+    void paintNow() {
+        grid.Invalidate(false);
+        UpdateWindow(grid.GetHwnd());
+    }
+    // Left edge and right edge of the visible column in client coordinates.
+    int columnRight(int visibleIndex) {
+        int x = 1;
+        for (int v = 0; v <= visibleIndex; ++v)
+            x += grid.GetColumn(v).width;
+        return x;
+    }
+    void send(UINT msg, WPARAM w, LPARAM l) { SendMessageW(grid.GetHwnd(), msg, w, l); }
+    void click(int x, int y) {
+        send(WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+        send(WM_LBUTTONUP, 0, at(x, y));
+    }
+
+    TestGrid grid;
+};
+} // namespace
+
+TEST_F(DataGridTest, HeaderRoundTripsAndBadTextKeepsColumns) {
+    EXPECT_EQ(L"", xmlDifference(kHeader, grid.GetHeader().c_str()));
+    ASSERT_EQ(4, grid.GetColumnCount());
+    EXPECT_EQ(XStringW(L"value"), grid.GetColumn(1).name);
+    EXPECT_NE(nullptr, grid.GetColumn(1).GetNode());
+    EXPECT_NE(nullptr, grid.GetHeaderDocument());
+    EXPECT_EQ(0, grid.SetHeader(L"<header><item"));
+    EXPECT_EQ(0, grid.SetHeader(L"<root><item name=\"x\"/></root>"));
+    EXPECT_EQ(4, grid.GetColumnCount());
+    EXPECT_EQ(L"", xmlDifference(kHeader, grid.GetHeader().c_str()));
+}
+
+TEST_F(DataGridTest, CaptionClicksSortWithAToggledFlag) {
+    // Two caption rows: groups above; "_index" spans both, grouped columns sit in the lower one.
+    int headerY = 30;
+    click(20, headerY);
+    click(20, headerY);
+    click(columnRight(0) + 30, headerY);
+    ASSERT_EQ(3u, grid.sorts.size());
+    EXPECT_EQ(L"_index", grid.sorts[0].first);
+    EXPECT_FALSE(grid.sorts[0].second);
+    EXPECT_TRUE(grid.sorts[1].second);
+    EXPECT_EQ(L"value", grid.sorts[2].first);
+    EXPECT_FALSE(grid.sorts[2].second);
+    EXPECT_EQ(0, grid.headerChanges);
+}
+
+TEST_F(DataGridTest, InitialSortComesFromTheDefinition) {
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"a\"/><item name=\"b\" sort=\"desc\"/></header>"));
+    ASSERT_FALSE(grid.sorts.empty());
+    EXPECT_EQ(L"b", grid.sorts.back().first);
+    EXPECT_TRUE(grid.sorts.back().second);
+    // The next click on the same caption reverses it.
+    click(100, 10);
+    EXPECT_EQ(L"b", grid.sorts.back().first);
+    EXPECT_FALSE(grid.sorts.back().second);
+}
+
+TEST_F(DataGridTest, BorderDragChangesWidthInHeaderAndReportsOnce) {
+    int edge = columnRight(0);
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(edge, 30));
+    send(WM_MOUSEMOVE, MK_LBUTTON, at(edge + 10, 30));
+    send(WM_MOUSEMOVE, MK_LBUTTON, at(edge + 25, 30));
+    send(WM_LBUTTONUP, 0, at(edge + 25, 30));
+    EXPECT_EQ(1, grid.headerChanges);
+    EXPECT_TRUE(grid.sorts.empty());
+    EXPECT_EQ(65, grid.GetColumn(0).width);
+    std::wstring expected = kHeader;
+    expected.replace(expected.find(L"width=\"40\""), 10, L"width=\"65\"");
+    EXPECT_EQ(L"", xmlDifference(expected, grid.GetHeader().c_str()));
+}
+
+TEST_F(DataGridTest, CaptionDragMovesTheColumn) {
+    // "名称" (last) dropped onto the left half of "序号".
+    int x = columnRight(2) + 50;
+    send(WM_LBUTTONDOWN, MK_LBUTTON, at(x, 10));
+    send(WM_MOUSEMOVE, MK_LBUTTON, at(x - 100, 10));
+    send(WM_MOUSEMOVE, MK_LBUTTON, at(5, 10));
+    send(WM_LBUTTONUP, 0, at(5, 10));
+    EXPECT_EQ(1, grid.headerChanges);
+    EXPECT_TRUE(grid.sorts.empty());
+    EXPECT_EQ(XStringW(L"name"), grid.GetColumn(0).name);
+    EXPECT_NE(std::wstring::npos, std::wstring(grid.GetHeader().c_str()).find(L"name=\"name\""));
+    EXPECT_LT(std::wstring(grid.GetHeader().c_str()).find(L"name=\"name\""),
+              std::wstring(grid.GetHeader().c_str()).find(L"name=\"_index\""));
+}
+
+namespace {
+// Chooses the menu entry whose text is wanted once the modal menu loop runs.
+std::wstring g_menuPick;
+HWND g_owner;
+void CALLBACK pickMenuEntry(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND menuWnd = FindWindowW(L"#32768", nullptr);
+    HMENU menu = menuWnd ? reinterpret_cast<HMENU>(SendMessageW(menuWnd, MN_GETHMENU, 0, 0)) : nullptr;
+    if (!menu) {
+        EndMenu();
+        return;
+    }
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        if (g_menuPick == text) {
+            UINT id2 = GetMenuItemID(menu, i);
+            EndMenu();
+            PostMessageW(g_owner, WM_COMMAND, id2, 0);
+            return;
+        }
+    }
+    EndMenu();
+}
+} // namespace
+
+TEST_F(DataGridTest, HeaderMenuHidesColumnsAndAsksForReset) {
+    g_owner = grid.GetHwnd();
+    g_menuPick = L"单位净值";
+    SetTimer(nullptr, 0, 50, pickMenuEntry);
+    send(WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
+    pump();
+    EXPECT_EQ(1, grid.headerChanges);
+    ASSERT_EQ(3, grid.GetColumnCount());
+    EXPECT_EQ(XStringW(L"totalvalue"), grid.GetColumn(1).name);
+    std::wstring header = grid.GetHeader().c_str();
+    size_t pos = header.find(L"name=\"value\"");
+    ASSERT_NE(std::wstring::npos, pos);
+    EXPECT_NE(std::wstring::npos, header.find(L"visible=\"false\"", pos));
+
+    g_menuPick = L"恢复默认列";
+    SetTimer(nullptr, 0, 50, pickMenuEntry);
+    send(WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
+    pump();
+    EXPECT_EQ(1, grid.resets);
+    EXPECT_EQ(1, grid.headerChanges);
+}
+
+TEST_F(DataGridTest, MouseAndKeysSelectRows) {
+    EXPECT_LT(grid.GetCurrSel(), 0);
+    // Header 2 x 23 from y = 1; rows 23 high.
+    click(100, 1 + 46 + 23 * 2 + 5);
+    EXPECT_EQ(2, grid.GetCurrSel());
+    send(WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(3, grid.GetCurrSel());
+    send(WM_KEYDOWN, VK_UP, 0);
+    send(WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(1, grid.GetCurrSel());
+    send(WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(49, grid.GetCurrSel());
+    EXPECT_GT(grid.GetTopRow(), 0); // scrolled to keep it visible
+    send(WM_KEYDOWN, VK_HOME, 0);
+    EXPECT_EQ(0, grid.GetCurrSel());
+    EXPECT_EQ(0, grid.GetTopRow());
+    send(WM_KEYDOWN, VK_NEXT, 0);
+    int page = grid.GetCurrSel();
+    EXPECT_GT(page, 5);
+    send(WM_KEYDOWN, VK_PRIOR, 0);
+    EXPECT_EQ(0, grid.GetCurrSel());
+    send(WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(1, grid.enters);
+    send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(100, 1 + 46 + 23 * 4 + 5));
+    EXPECT_EQ(4, grid.GetCurrSel());
+    EXPECT_EQ(2, grid.enters);
+    send(WM_RBUTTONDOWN, MK_RBUTTON, at(150, 1 + 46 + 23 * 6 + 5));
+    EXPECT_EQ(6, grid.GetCurrSel());
+    ASSERT_EQ(1u, grid.contextMenus.size());
+    EXPECT_EQ(150, grid.contextMenus[0].x);
+    // Fewer rows later: the selection cannot point past the end.
+    grid.rows = 3;
+    grid.Refresh(false, true);
+    EXPECT_EQ(2, grid.GetCurrSel());
+    grid.Refresh(true, true);
+    EXPECT_LT(grid.GetCurrSel(), 0);
+}
+
+TEST_F(DataGridTest, PaintOverManyRowsAsksOnlyForVisibleCells) {
+    grid.rows = 100000;
+    grid.Refresh(false, false);
+    grid.SetCurrSel(60000);
+    pump();
+    grid.cellRequests = 0;
+    grid.maxRowAsked = -1;
+    paintNow();
+    // 400 high: (400 - 2 - 46 - 16) / 23 rows plus a partly shown one, 4 columns.
+    long long visibleRows = (400 - 2 - 46) / 23 + 1;
+    EXPECT_GT(grid.cellRequests, 0);
+    EXPECT_LE(grid.cellRequests, visibleRows * 4);
+    EXPECT_GE(grid.maxRowAsked, 60000);
+    EXPECT_LT(grid.maxRowAsked, 60000 + visibleRows);
+    // Wheel scrolling moves the window of rows asked for.
+    send(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), at(100, 100));
+    EXPECT_EQ(grid.GetTopRow(), 60000 - (400 - 2 - 46) / 23 + 1 - 3);
+}
+
+TEST_F(DataGridTest, CtrlCCopiesTheSelectedRowsTexts) {
+    grid.SetCurrSel(7);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    send(WM_KEYDOWN, 'C', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    ASSERT_TRUE(OpenClipboard(grid.GetHwnd()));
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    std::wstring text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : L"";
+    if (data)
+        GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(L"_index-7\tvalue-7\ttotalvalue-7\tname-7", text);
+}
