@@ -120,7 +120,8 @@ bool ClientSession::start() {
     SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
     if (!options_.endDate.empty())
         SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
-    if (!options_.screenshotPath.empty() || !options_.dumpPath.empty())
+    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty();
+    if (snapshotPending_)
         SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
@@ -202,6 +203,7 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
 }
 
 void ClientSession::takeSnapshot() {
+    snapshotPending_ = false;
     if (!options_.screenshotPath.empty()) {
         RedrawWindow(frame_->hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -261,6 +263,11 @@ void ClientSession::onTimer(UINT_PTR id) {
         takeSnapshot();
         break;
     case TimerExit:
+        // A short --exit-after still leaves with the screenshot and table asked for.
+        if (snapshotPending_) {
+            KillTimer(frame_->hwnd(), TimerSnapshot);
+            takeSnapshot();
+        }
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;
     }

@@ -66,6 +66,7 @@ private:
     LoadedModule module_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
+    bool snapshotPending_ = false;
 };
 
 // The summary as UTF-8 on the process's standard output (when it has one).
