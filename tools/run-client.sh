@@ -20,13 +20,6 @@ headless=0
 [ -z "${DISPLAY:-}" ] && headless=1
 eval "$("$root/tools/wine-session.sh" start "$build")"
 trap '"$root/tools/wine-session.sh" stop "$build"' EXIT
-# Wine's interface fonts have no Chinese glyphs; link them to the installed CJK font so menus,
-# tabs and the page's texts show characters rather than boxes. Idempotent.
-link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" Arial "Times New Roman"; do
-  /usr/lib/wine/wine64 reg add "$link" /v "$face" /t REG_MULTI_SZ \
-    /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null || true
-done
 
 if [ $headless = 0 ]; then
   "$root/tools/winerun.sh" "$build/bin/Client.exe" "${args[@]}" "$@"

@@ -1,8 +1,61 @@
 #include "ClientDatabase.h"
 
 #include <windows.h>
+#include <sqlite3.h>
+#include "HostDatabase.h"
 
 namespace Client {
+
+namespace {
+
+std::string utf8(const std::wstring& w) {
+    int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring wide(const char* s) {
+    std::wstring w;
+    int n = MultiByteToWideChar(CP_UTF8, 0, s, -1, nullptr, 0);
+    if (n > 1) {
+        w.resize(n - 1);
+        MultiByteToWideChar(CP_UTF8, 0, s, -1, &w[0], n);
+    }
+    return w;
+}
+
+struct Connection {
+    sqlite3* db = nullptr;
+    ~Connection() { sqlite3_close(db); }
+};
+
+struct Statement {
+    sqlite3_stmt* stmt = nullptr;
+    ~Statement() { sqlite3_finalize(stmt); }
+};
+
+// The next weekday after the latest valuation date, and the values of that date moved by a
+// factor that depends only on the code and the day, so a value and its accumulated value move
+// together and a rerun gives the same numbers.
+const char kAppendDay[] = R"sql(
+insert into tb_valuelist (code, date, value, totalvalue, isdeleted)
+select code, d,
+       round(value * k, 4),
+       round(totalvalue + value * (k - 1), 4),
+       0
+from (select v.code, v.value, v.totalvalue, n.d,
+             1 + ((cast(substr(v.code, -3) as integer) * 37 + cast(julianday(n.d) as integer)) % 181 - 90)
+                 / 10000.0 as k
+      from (select max(date) as last,
+                   date(max(date), case strftime('%w', max(date)) when '5' then '+3 days'
+                                                                 when '6' then '+2 days' else '+1 day' end) as d
+            from tb_valuelist where not isdeleted) n
+      join tb_valuelist v on v.date = n.last and not v.isdeleted and v.value is not null)
+)sql";
+
+} // namespace
 
 bool generateSampleDatabase(const std::wstring& path, const std::wstring& programDir, std::wstring& message) {
     std::wstring exe = programDir + L"\\sampledata.exe";
@@ -10,7 +63,7 @@ bool generateSampleDatabase(const std::wstring& path, const std::wstring& progra
         message = L"no database at " + path + L" and no sampledata.exe to make one";
         return false;
     }
-    std::wstring command = L"\"" + exe + L"\" \"" + path + L"\"";
+    std::wstring command = L"\"" + exe + L"\" --out \"" + path + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
@@ -19,30 +72,64 @@ bool generateSampleDatabase(const std::wstring& path, const std::wstring& progra
         message = L"cannot start " + exe;
         return false;
     }
-    WaitForSingleObject(pi.hProcess, 120000);
+    DWORD waited = WaitForSingleObject(pi.hProcess, 300000);
     DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
+    if (waited == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     if (code != 0 || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        message = L"sampledata.exe failed (" + std::to_wstring(code) + L")";
+        message = waited == WAIT_OBJECT_0 ? L"sampledata.exe failed (" + std::to_wstring(code) + L")"
+                                          : std::wstring(L"sampledata.exe did not finish");
         return false;
     }
     message = L"sample database generated: " + path;
     return true;
 }
 
-XComPtr<IModule> openDatabaseModule(const std::wstring& path, const std::wstring& programDir,
-                                    std::wstring& message) {
-    (void)path;
-    (void)programDir;
-    message = L"no database module in this build; the page has no data";
-    return nullptr;
+XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message) {
+    XComPtr<IDbModule> module = createDbModule(path.c_str());
+    XComPtr<IDatabase> db = module ? module->getDatabase() : nullptr;
+    if (db && db->isOpen())
+        message = L"database: " + path;
+    else
+        message = L"database not open: " + path + L" (the page shows no data)";
+    return module;
 }
 
-void appendValuationDay(IModule* database, const std::wstring& path) {
-    (void)database;
-    (void)path;
+bool appendValuationDay(const std::wstring& path, std::wstring& newDate, std::wstring& error) {
+    newDate.clear();
+    Connection c;
+    // The file must exist: the feed never creates a database of its own.
+    if (sqlite3_open_v2(utf8(path).c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        error = L"cannot open " + path + L" for writing";
+        return false;
+    }
+    sqlite3_busy_timeout(c.db, kDefaultBusyTimeoutMs);
+    char* failure = nullptr;
+    auto fail = [&]() {
+        error = wide(failure ? failure : sqlite3_errmsg(c.db));
+        sqlite3_free(failure);
+        sqlite3_exec(c.db, "rollback", nullptr, nullptr, nullptr);
+        return false;
+    };
+    if (sqlite3_exec(c.db, "begin immediate", nullptr, nullptr, &failure) != SQLITE_OK)
+        return fail();
+    if (sqlite3_exec(c.db, kAppendDay, nullptr, nullptr, &failure) != SQLITE_OK)
+        return fail();
+    if (sqlite3_changes(c.db) == 0) {
+        sqlite3_exec(c.db, "rollback", nullptr, nullptr, nullptr);
+        error = L"no values to carry forward";
+        return false;
+    }
+    if (sqlite3_exec(c.db, "commit", nullptr, nullptr, &failure) != SQLITE_OK)
+        return fail();
+    Statement s;
+    if (sqlite3_prepare_v2(c.db, "select max(date) from tb_valuelist where not isdeleted", -1, &s.stmt,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_step(s.stmt) == SQLITE_ROW)
+        newDate = wide(reinterpret_cast<const char*>(sqlite3_column_text(s.stmt, 0)));
+    return true;
 }
 
 } // namespace Client

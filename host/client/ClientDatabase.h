@@ -1,19 +1,22 @@
-// "mod_Database" over the local database file, generated on first run when missing.
+// "mod_Database" over the local database file, generated on first run when missing, and the
+// simulated data feed that writes new valuation days into it.
 #pragma once
 
 #include <string>
 #include "App.h"
+#include "Database.h"
 
 namespace Client {
 
-// The database module, or null with the reason in message (message is set either way).
-XComPtr<IModule> openDatabaseModule(const std::wstring& path, const std::wstring& programDir,
-                                    std::wstring& message);
+// The database module over path; message says whether the database is open.
+XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message);
 
 // Runs sampledata.exe from programDir to create path; false when it is missing or fails.
 bool generateSampleDatabase(const std::wstring& path, const std::wstring& programDir, std::wstring& message);
 
-// The data feed's new valuation day; a no-op until the database module offers writing.
-void appendValuationDay(IModule* database, const std::wstring& path);
+// The feed's new valuation day: every product valued on the latest date gets a value on the
+// next weekday, moved by under one percent. The database module reads the file read-only, so
+// the feed writes through its own connection. On success newDate holds the day added.
+bool appendValuationDay(const std::wstring& path, std::wstring& newDate, std::wstring& error);
 
 } // namespace Client

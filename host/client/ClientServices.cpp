@@ -1,16 +1,26 @@
 #include "ClientServices.h"
 
-#include "FallbackServices.h"
+#include "HostServices.h"
 
 namespace Client {
 
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir) {
-    (void)programDir;
     HostServices s;
-    s.systemConf = createFallbackConfStore(profileDir + L"\\system.conf");
-    s.userConf = createFallbackConfStore(profileDir + L"\\user.conf");
-    s.themeMgr = createFallbackThemeManager();
-    s.notes.push_back(L"profile: " + profileDir + L" (built-in stores and themes)");
+    s.systemConf = createConfManager((profileDir + L"\\system.conf").c_str(), L"Client2/System/");
+    s.userConf = createConfManager((profileDir + L"\\user.conf").c_str(), L"/Client2/UserConfig/");
+    s.themeMgr = createThemeManager((programDir + L"\\themes").c_str());
+    s.notes.push_back(L"profile: " + profileDir);
+    // A store that could not be read was put aside and started empty: say so once.
+    for (Conf::IConfManager* store : {s.systemConf.get(), s.userConf.get()}) {
+        XStringW moved = confStoreMovedAside(store);
+        if (!moved.isEmpty())
+            s.notes.push_back(L"unreadable settings moved to " + std::wstring(moved.c_str()) +
+                              L"; defaults in use");
+    }
+    XComPtr<ITheme> theme = s.themeMgr ? s.themeMgr->getCurrentTheme() : nullptr;
+    s.notes.push_back(L"themes: " + std::to_wstring(s.themeMgr ? s.themeMgr->themeCount() : 0) +
+                      L", current " +
+                      (theme ? std::wstring(theme->getName().c_str()) : std::wstring(L"none")));
     return s;
 }
 

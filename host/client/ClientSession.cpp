@@ -94,9 +94,9 @@ bool ClientSession::start() {
         generateSampleDatabase(options_.databasePath, dir, dbMessage);
         note(dbMessage);
     }
-    database_ = openDatabaseModule(options_.databasePath, dir, dbMessage);
+    database_ = openDatabaseModule(options_.databasePath, dbMessage);
     if (database_)
-        app_->addModule("mod_Database", database_);
+        app_->addModule("mod_Database", XComPtr<IModule>(database_));
     note(dbMessage);
 
     ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
@@ -120,7 +120,8 @@ bool ClientSession::start() {
     SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
     if (!options_.endDate.empty())
         SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
-    if (!options_.screenshotPath.empty() || !options_.dumpPath.empty())
+    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty();
+    if (snapshotPending_)
         SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
@@ -184,9 +185,8 @@ void ClientSession::switchTheme() {
     XComPtr<ITheme> next = mgr->getTheme((index + 1) % mgr->themeCount());
     if (!next || !mgr->setCurrentTheme(next->getName().c_str()))
         return;
+    // The theme manager raises "event_theme_changed" with the new theme itself.
     note(L"theme: " + std::wstring(next->getName().c_str()));
-    if (XComPtr<IEvent> e = createEvent("event_theme_changed"))
-        e->raise(next.get());
 }
 
 bool ClientSession::applyEndDate(const std::wstring& isoDate) {
@@ -203,6 +203,7 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
 }
 
 void ClientSession::takeSnapshot() {
+    snapshotPending_ = false;
     if (!options_.screenshotPath.empty()) {
         RedrawWindow(frame_->hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -230,10 +231,15 @@ void ClientSession::onCommand(int id) {
     case CmdExit:
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;
-    case CmdValueUpdate:
-        appendValuationDay(database_.get(), options_.databasePath);
+    case CmdValueUpdate: {
+        std::wstring day, error;
+        if (appendValuationDay(options_.databasePath, day, error))
+            note(L"data feed: values of " + day + L" added");
+        else
+            note(L"data feed: no new day (" + error + L")");
         raiseValueUpdate();
         break;
+    }
     case CmdBuyRedeemUpdate:
         raiseBuyRedeemUpdate();
         break;
@@ -257,6 +263,11 @@ void ClientSession::onTimer(UINT_PTR id) {
         takeSnapshot();
         break;
     case TimerExit:
+        // A short --exit-after still leaves with the screenshot and table asked for.
+        if (snapshotPending_) {
+            KillTimer(frame_->hwnd(), TimerSnapshot);
+            takeSnapshot();
+        }
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 #include "ClientApp.h"
 #include "ClientOptions.h"
+#include "Database.h"
 #include "HostModules.h"
 #include "MainFrame.h"
 #include "ModuleLoader.h"
@@ -61,10 +62,11 @@ private:
     ClientOptions options_;
     XComPtr<ClientApp> app_;
     XComPtr<MainFrame> frame_;
-    XComPtr<IModule> database_;
+    XComPtr<IDbModule> database_;
     LoadedModule module_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
+    bool snapshotPending_ = false;
 };
 
 // The summary as UTF-8 on the process's standard output (when it has one).

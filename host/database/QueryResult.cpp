@@ -18,21 +18,26 @@ bool containsNoCase(const char* text, const char* needle) {
     return false;
 }
 
-// Appends UTF-8 text as UTF-16 plus a terminating zero. Malformed bytes become U+FFFD.
-void appendUtf16(std::vector<wchar_t>& out, const unsigned char* s, int length) {
+// Appends UTF-8 text as UTF-16 plus a terminating zero. Malformed bytes become U+FFFD. The
+// buffer grows once per text (UTF-16 never needs more units than UTF-8 has bytes).
+void appendUtf16(std::vector<wchar_t>& buffer, const unsigned char* s, int length) {
+    const size_t base = buffer.size();
+    buffer.resize(base + static_cast<size_t>(length) + 1);
+    wchar_t* out = buffer.data() + base;
     const unsigned char* end = s + length;
     while (s < end) {
         unsigned c = *s;
         if (c < 0x80) {
-            out.push_back(static_cast<wchar_t>(c));
+            *out++ = static_cast<wchar_t>(c);
             ++s;
             continue;
         }
-        int extra = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC2 && c < 0xE0 ? 1 : -1;
-        if (c >= 0xF8)
-            extra = -1;
+        const int extra = c >= 0xC2 && c < 0xE0   ? 1
+                          : c >= 0xE0 && c < 0xF0 ? 2
+                          : c >= 0xF0 && c < 0xF5 ? 3
+                                                  : -1;
         if (extra < 0 || end - s <= extra) {
-            out.push_back(0xFFFD);
+            *out++ = 0xFFFD;
             ++s;
             continue;
         }
@@ -47,20 +52,21 @@ void appendUtf16(std::vector<wchar_t>& out, const unsigned char* s, int length) 
         }
         const unsigned minimum = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
         if (!ok || code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
-            out.push_back(0xFFFD);
+            *out++ = 0xFFFD;
             ++s;
             continue;
         }
         s += extra + 1;
         if (code >= 0x10000) {
             code -= 0x10000;
-            out.push_back(static_cast<wchar_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<wchar_t>(0xDC00 + (code & 0x3FF)));
+            *out++ = static_cast<wchar_t>(0xD800 + (code >> 10));
+            *out++ = static_cast<wchar_t>(0xDC00 + (code & 0x3FF));
         } else {
-            out.push_back(static_cast<wchar_t>(code));
+            *out++ = static_cast<wchar_t>(code);
         }
     }
-    out.push_back(0);
+    *out++ = 0;
+    buffer.resize(static_cast<size_t>(out - buffer.data()));
 }
 
 } // namespace

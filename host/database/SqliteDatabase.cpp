@@ -1,7 +1,6 @@
 #include "SqliteDatabase.h"
 
 #include <sqlite3.h>
-#include "QueryResult.h"
 
 namespace {
 
@@ -19,14 +18,28 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-bool onlyBlanksOrSemicolons(const char* text) {
-    for (; text && *text; ++text) {
-        const char c = *text;
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != ';')
-            return false;
-    }
-    return true;
+// Whether text holds a statement (rather than only blanks, semicolons and comments).
+bool holdsStatement(sqlite3* db, const char* text) {
+    Statement rest;
+    return sqlite3_prepare_v2(db, text, -1, rest.out(), nullptr) != SQLITE_OK || rest.get();
 }
+
+// Marks the database busy filling for the life of one query.
+class FillingMark final {
+public:
+    explicit FillingMark(bool& flag) : flag_(flag), outer_(!flag) { flag_ = true; }
+    ~FillingMark() {
+        if (outer_)
+            flag_ = false;
+    }
+    FillingMark(const FillingMark&) = delete;
+    FillingMark& operator=(const FillingMark&) = delete;
+    bool outer() const { return outer_; }
+
+private:
+    bool& flag_;
+    bool outer_;
+};
 
 } // namespace
 
@@ -110,9 +123,12 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
         !stmt.get())
         return false;
     // One read-only statement per call: a second statement would otherwise be dropped silently.
-    if (!onlyBlanksOrSemicolons(tail) || !sqlite3_stmt_readonly(stmt.get()))
+    if (!sqlite3_stmt_readonly(stmt.get()) || (tail && holdsStatement(db_, tail)))
         return false;
-    QueryResult result;
+    // A listener told of the fill may query again; that nested query gets buffers of its own.
+    FillingMark mark(filling_);
+    QueryResult nested;
+    QueryResult& result = mark.outer() ? result_ : nested;
     if (!result.read(stmt.get()))
         return false;
     result.fill(table, firstFill);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include "Database.h"
+#include "QueryResult.h"
 
 struct sqlite3;
 
@@ -28,4 +29,7 @@ private:
 
     std::atomic<int> refs_{1};
     sqlite3* db_ = nullptr;
+    // Kept between queries: a reload of the same table then reuses the buffers' memory.
+    QueryResult result_;
+    bool filling_ = false;
 };

@@ -14,6 +14,7 @@ namespace {
 
 const char kUsage[] =
     "usage: sampledata.exe --out FILE [--seed N] [--products N] [--days N] [--end YYYY-MM-DD]\n"
+    "       sampledata.exe FILE       (the same with every default)\n"
     "\n"
     "Writes a new sample product database to FILE, replacing any file there in one step\n"
     "(the rows go to a temporary file in the same folder first). The same options always\n"
@@ -47,6 +48,10 @@ int run(int argc, wchar_t** argv) {
         if (flag == L"--help" || flag == L"-h" || flag == L"/?") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (out.empty() && flag.size() > 0 && flag[0] != L'-') {
+            out = flag;
+            continue;
         }
         if (i + 1 >= argc) {
             std::fputs(kUsage, stderr);

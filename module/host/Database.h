@@ -9,7 +9,8 @@ public:
     virtual bool isOpen() = 0;
     // Runs sql and puts its rows into table, replacing the rows it had; on firstFill the columns
     // are rebuilt from the select list. A failed statement returns false and leaves the table
-    // as it was.
+    // as it was. sql is one read-only statement; a writing statement or a second one fails.
+    // flags is reserved (0).
     virtual bool query(const wchar_t* sql, Data::IDataTable* table, bool firstFill, int flags) = 0;
 
 protected:

@@ -3,13 +3,16 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include <sqlite3.h>
 #include "ClientApp.h"
+#include "ClientDatabase.h"
 #include "ClientOptions.h"
-#include "FallbackServices.h"
+#include "HostServices.h"
 #include "HostModules.h"
 #include "FakeTable.h"
 #include "Kernel.h"
 #include "ProductTableDump.h"
+#include "SampleFile.h"
 
 using namespace Client;
 
@@ -155,7 +158,7 @@ TEST(HostModules, WatchedListAndFundsPoolSurviveARestart) {
     createEvent("event_ConcernChanged")->subscribe(&countConcern, nullptr);
     g_concernRaised = 0;
     {
-        XComPtr<Conf::IConfManager> store = createFallbackConfStore(file);
+        XComPtr<Conf::IConfManager> store = createConfManager(file.c_str(), L"/Client2/UserConfig/");
         XComPtr<ConcernFundModule> concern(new ConcernFundModule(store));
         XComPtr<FundsPoolModule> pool(new FundsPoolModule(store));
         concern->addWatched(L"A00001");
@@ -168,7 +171,7 @@ TEST(HostModules, WatchedListAndFundsPoolSurviveARestart) {
         pool->addFund(L"P00001");
         pool->addFund(L"P00001");
     }
-    XComPtr<Conf::IConfManager> reopened = createFallbackConfStore(file);
+    XComPtr<Conf::IConfManager> reopened = createConfManager(file.c_str(), L"/Client2/UserConfig/");
     XComPtr<ConcernFundModule> concern(new ConcernFundModule(reopened));
     XComPtr<FundsPoolModule> pool(new FundsPoolModule(reopened));
     EXPECT_TRUE(concern->isWatched(L"A00001"));
@@ -218,4 +221,63 @@ TEST(HostModules, ChartWindowShowsTheProductsRow) {
     chart->showChart(L"A00001", 0, nullptr, 0);
     EXPECT_FALSE(IsWindow(first)) << "one chart window at a time";
     EXPECT_TRUE(IsWindow(chart->lastWindow()));
+}
+
+namespace {
+
+// One value of the database as text, or "" when the statement gives no row.
+std::string scalar(const std::wstring& path, const char* sql) {
+    sqlite3* db = nullptr;
+    std::string out;
+    int n = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string file(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, &file[0], n, nullptr, nullptr);
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
+            sqlite3_column_text(st, 0))
+            out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
+TEST(ValuationFeed, AddsTheNextWeekdayForEveryProductValuedOnTheLastDate) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + L"client_feed_test.db";
+    SampleOptions options;
+    options.products = 20;
+    options.days = 5;
+    options.endDate = "2026-11-27"; // a Friday: the next valuation day is Monday
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(path, options, nullptr, &error)) << error;
+    std::string last = scalar(path, "select max(date) from tb_valuelist where not isdeleted");
+    ASSERT_EQ(last, "2026-11-27");
+    std::string carried =
+        scalar(path, "select count(*) from tb_valuelist where date = '2026-11-27' and not isdeleted "
+                     "and value is not null");
+
+    std::wstring day, message;
+    ASSERT_TRUE(appendValuationDay(path, day, message)) << std::string(message.begin(), message.end());
+    EXPECT_EQ(day, L"2026-11-30");
+    EXPECT_EQ(scalar(path, "select count(*) from tb_valuelist where date = '2026-11-30'"), carried);
+    // Each value moves by under one percent, and the accumulated value by the same amount.
+    EXPECT_EQ(scalar(path, "select count(*) from tb_valuelist a join tb_valuelist b on a.code = b.code "
+                           "where a.date = '2026-11-27' and b.date = '2026-11-30' and not a.isdeleted "
+                           "and (abs(b.value / a.value - 1) >= 0.01 "
+                           "or abs((b.totalvalue - a.totalvalue) - (b.value - a.value)) > 0.0002)"),
+              "0");
+
+    ASSERT_TRUE(appendValuationDay(path, day, message));
+    EXPECT_EQ(day, L"2026-12-01");
+    DeleteFileW(path.c_str());
+
+    // The feed writes into an existing database only.
+    EXPECT_FALSE(appendValuationDay(path, day, message));
+    EXPECT_FALSE(message.empty());
+    EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }

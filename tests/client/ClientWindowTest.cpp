@@ -8,6 +8,7 @@
 #include "DatePickerDriver.h"
 #include "Kernel.h"
 #include "ModuleLoader.h"
+#include "SampleFile.h"
 #include "Screenshot.h"
 #include "TestModuleState.h"
 
@@ -48,6 +49,21 @@ int width(const RECT& r) {
 
 class ClientWithModule : public ::testing::Test {
 protected:
+    // One small database for the suite; a test that adds days to it keeps the others valid.
+    static void SetUpTestSuite() {
+        databasePath() = tempDir(L"client_test_profile") + L"\\feed.db";
+        SampleOptions options;
+        options.products = 20;
+        options.days = 5;
+        std::string error;
+        ASSERT_TRUE(writeSampleFile(databasePath(), options, nullptr, &error)) << error;
+    }
+    static void TearDownTestSuite() { DeleteFileW(databasePath().c_str()); }
+    static std::wstring& databasePath() {
+        static std::wstring path;
+        return path;
+    }
+
     void SetUp() override {
         state = moduleState();
         ASSERT_NE(state, nullptr) << "TestModule.dll must sit beside the tests";
@@ -55,7 +71,7 @@ protected:
         ClientOptions o;
         o.modulePath = L"TestModule.dll";
         o.profileDir = tempDir(L"client_test_profile");
-        o.databasePath = o.profileDir + L"\\none.db";
+        o.databasePath = databasePath();
         session = std::make_unique<ClientSession>(o);
         ASSERT_TRUE(session->start());
         ASSERT_TRUE(session->module().ok())
@@ -150,6 +166,14 @@ TEST_F(ClientWithModule, HostEventsCarryTheirArguments) {
     EXPECT_EQ(state->lastValue.state, 1);
     EXPECT_EQ(state->lastValue.flag, 1);
 
+    // The menu's feed command writes a new day into the database before it tells the modules.
+    XComPtr<IDbModule> db(session->app()->getModule("mod_Database"));
+    ASSERT_TRUE(db);
+    EXPECT_TRUE(db->getDatabase()->isOpen());
+    SendMessageW(session->frame()->hwnd(), WM_COMMAND, ClientSession::CmdValueUpdate, 0);
+    EXPECT_EQ(state->valueEvents, 2);
+    EXPECT_EQ(session->summary().back().find(L"data feed: values of "), 0u);
+
     session->raiseBuyRedeemUpdate();
     EXPECT_EQ(state->buyRedeemEvents, 1);
     EXPECT_EQ(state->lastBuyRedeem.state, 1);
@@ -175,11 +199,11 @@ TEST_F(ClientWithModule, HostEventsCarryTheirArguments) {
 
     // The simulated feed reports by itself a few seconds after start.
     DWORD waited = 0;
-    while (state->valueEvents < 2 && waited < 6000) {
+    while (state->valueEvents < 3 && waited < 6000) {
         pump(100);
         waited += 100;
     }
-    EXPECT_EQ(state->valueEvents, 2);
+    EXPECT_EQ(state->valueEvents, 3);
     EXPECT_EQ(state->lastValue.kind, 11);
 }
 

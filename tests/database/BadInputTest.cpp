@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include "FakeDataTable.h"
+#include "TestTables.h"
 #include "HostDatabase.h"
 #include "TestFiles.h"
 
@@ -15,14 +15,14 @@ const wchar_t kDateQuery[] =
     L"date('2026-11-30') order by date desc limit 1 ";
 
 // A table holding one row, so a failed query can be seen to leave it alone.
-XComPtr<FakeDataTable> tableWithOneRow() {
-    XComPtr<FakeDataTable> table = FakeDataTable::create();
+XComPtr<Data::IDataTable> tableWithOneRow() {
+    XComPtr<Data::IDataTable> table = newTable();
     table->addColumn(L"date", Data::ValueText);
     table->getRow(table->addRow()).getItem(0).setText(L"2020-01-01");
     return table;
 }
 
-void expectUnchanged(FakeDataTable* table) {
+void expectUnchanged(Data::IDataTable* table) {
     ASSERT_EQ(1, table->rowCount());
     ASSERT_EQ(1, table->columnCount());
     EXPECT_EQ(XStringW(L"2020-01-01"), table->getRow(0).getItem(0).getText());
@@ -40,7 +40,7 @@ TEST(BadInputTest, MissingFileIsNotOpenedAndNotCreated) {
     XComPtr<IDatabase> db = module->getDatabase();
     ASSERT_TRUE(db);
     EXPECT_FALSE(db->isOpen());
-    XComPtr<FakeDataTable> table = tableWithOneRow();
+    XComPtr<Data::IDataTable> table = tableWithOneRow();
     EXPECT_FALSE(db->query(L"select 1", table, true, 0));
     expectUnchanged(table);
     EXPECT_FALSE(TestFiles::exists(file));
@@ -59,7 +59,7 @@ TEST(BadInputTest, FileThatIsNotADatabaseIsNotOpened) {
     {
         XComPtr<IDatabase> db = openDatabase(text.c_str(), 100);
         EXPECT_FALSE(db->isOpen());
-        XComPtr<FakeDataTable> table = tableWithOneRow();
+        XComPtr<Data::IDataTable> table = tableWithOneRow();
         EXPECT_FALSE(db->query(kDateQuery, table, true, 0));
         expectUnchanged(table);
         // An empty file is a database without tables: open, but the product queries fail.
@@ -78,7 +78,7 @@ TEST(BadInputTest, DatabaseWithoutTheProductTablesFailsItsQueries) {
     {
         XComPtr<IDatabase> db = openDatabase(file.c_str(), 100);
         EXPECT_TRUE(db->isOpen());
-        XComPtr<FakeDataTable> table = tableWithOneRow();
+        XComPtr<Data::IDataTable> table = tableWithOneRow();
         EXPECT_FALSE(db->query(kDateQuery, table, true, 0));
         EXPECT_FALSE(db->query(L"select fundtype from tb_fund", table, false, 0));
         expectUnchanged(table);
@@ -99,7 +99,7 @@ TEST(BadInputTest, DamagedDatabaseFailsWithoutCrashing) {
     TestFiles::writeBytes(file, bytes);
     {
         XComPtr<IDatabase> db = openDatabase(file.c_str(), 100);
-        XComPtr<FakeDataTable> table = tableWithOneRow();
+        XComPtr<Data::IDataTable> table = tableWithOneRow();
         EXPECT_FALSE(db->query(L"select k, v from t", table, true, 0));
         EXPECT_FALSE(db->query(L"select count(*) from t", table, true, 0));
         expectUnchanged(table);
@@ -111,7 +111,7 @@ TEST(BadInputTest, DamagedDatabaseFailsWithoutCrashing) {
     bytes[17] = 0x03;
     TestFiles::writeBytes(file, bytes);
     XComPtr<IDatabase> db = openDatabase(file.c_str(), 100);
-    XComPtr<FakeDataTable> table = tableWithOneRow();
+    XComPtr<Data::IDataTable> table = tableWithOneRow();
     EXPECT_FALSE(db->isOpen() && db->query(L"select k from t", table, true, 0));
     expectUnchanged(table);
 }
@@ -125,7 +125,7 @@ TEST(BadInputTest, LockedDatabaseIsWaitedForABoundedTime) {
 
     XComPtr<IDatabase> db = openDatabase(file.c_str(), 300);
     EXPECT_TRUE(db->isOpen()); // the file is a database; only its lock is in the way
-    XComPtr<FakeDataTable> table = tableWithOneRow();
+    XComPtr<Data::IDataTable> table = tableWithOneRow();
     const DWORD start = GetTickCount();
     EXPECT_FALSE(db->query(L"select v from t", table, true, 0));
     const DWORD waited = GetTickCount() - start;
