@@ -2,7 +2,6 @@
 #include <objbase.h>
 #include "FakeHost.h"
 #include "grid/AssembleFinanceGrid.h"
-#include "module/ResourceText.h"
 #include "tests/gridframe/FakeTheme.h"
 
 namespace {
@@ -32,24 +31,6 @@ TEST_F(ProductGridTest, CompanyLosesItsLeadingPart) {
     EXPECT_STREQ(AssembleFinanceGrid::ShortCompany(L"").c_str(), L"");
 }
 
-TEST_F(ProductGridTest, DefaultHeaderGetsBothDates) {
-    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
-    XStringW header = grid->HeaderText();
-    EXPECT_GE(header.find(L"title=\"2024-05-31\" font=\"_font_regular\""), 0);
-    EXPECT_GE(header.find(L"title=\"2024-04-30\" font=\"_font_regular\""), 0);
-    EXPECT_EQ(header.find(L"_date"), -1);
-
-    grid->SetDateTitles(L"", L"2024-05-31");
-    header = grid->HeaderText();
-    EXPECT_GE(header.find(L"title=\"beg_date\""), 0);
-    EXPECT_EQ(header.find(L"end_date"), -1);
-
-    app->userConf->values[AssembleFinanceGrid::kHeaderKey] = L"<header><item title=\"end_date\"/></header>";
-    EXPECT_STREQ(grid->HeaderText().c_str(), L"<header><item title=\"2024-05-31\"/></header>");
-    app->userConf = nullptr;
-    EXPECT_TRUE(grid->HeaderText().isEmpty());
-}
-
 TEST_F(ProductGridTest, SavedHeaderLosesThemeFontsAndDates) {
     const wchar_t* shown =
         L"<header><item title=\"2024-05-31\" font=\"_font_regular\" font-family=\"A\" font-size=\"9\" "
@@ -77,13 +58,6 @@ TEST_F(ProductGridTest, SavedHeaderLosesThemeFontsAndDates) {
     XStringW broken = AssembleFinanceGrid::HeaderToSave(L"<header title=\"2024-05-31\" font-size=\"9\">",
                                                         L"2024-04-30", L"2024-05-31");
     EXPECT_STREQ(broken.c_str(), L"<header title=\"end_date\" font-size=\"9\">");
-}
-
-TEST_F(ProductGridTest, ResetForgetsTheSavedHeader) {
-    app->userConf->values[AssembleFinanceGrid::kHeaderKey] = L"<header/>";
-    grid->OnResetHeader();
-    EXPECT_EQ(app->userConf->values.count(AssembleFinanceGrid::kHeaderKey), 0u);
-    EXPECT_STREQ(grid->HeaderText().c_str(), LoadResourceText(ThisModule(), L"XML", L"GRIDHEADER").c_str());
 }
 
 TEST_F(ProductGridTest, FontZoomFromUserConfiguration) {

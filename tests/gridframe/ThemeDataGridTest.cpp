@@ -41,13 +41,6 @@ TEST(ThemeDataGrid, FontExpansionMatchesWholeSymbolicNames) {
     EXPECT_EQ(expanded.find(L"F1"), -1);
 }
 
-TEST(ThemeDataGrid, HeaderBeforeAnyThemeIsRefused) {
-    GeneralDataGrid grid;
-    grid.SetTheme(nullptr);
-    EXPECT_EQ(grid.SetHeader(L"<header><item name=\"a\"/></header>"), 0);
-    EXPECT_EQ(grid.CachedColumnCount(), 0u);
-}
-
 TEST(ThemeDataGrid, RowBackgrounds) {
     GeneralDataGrid grid;
     XComPtr<FakeTheme> theme = makeTheme();
