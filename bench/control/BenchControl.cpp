@@ -90,7 +90,7 @@ int main() {
         std::printf("grid could not be created\n");
         return 1;
     }
-    grid.SetHeaderFont(L"Microsoft YaHei", 9);
+    grid.SetHeaderFont(L"WenQuanYi Micro Hei", 9);
     grid.SetRowHight(kRowHeight);
     grid.SetHeaderRowHight(23);
     grid.SetCurrSel(5);
@@ -103,7 +103,7 @@ int main() {
     lf.lfHeight = -12;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpyW(lf.lfFaceName, L"Microsoft YaHei");
+    lstrcpyW(lf.lfFaceName, L"WenQuanYi Micro Hei");
     HFONT font = CreateFontIndirectW(&lf);
 
     // Warm both paths: fonts, glyph caches, the grid's measurements.

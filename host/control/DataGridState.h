@@ -107,6 +107,8 @@ struct DataGridState {
     int zoomed(int value) const;
     void releaseDrawing();
     void headerChanged();
+    std::unordered_map<std::wstring, std::wstring> faces; // face asked for -> face used
+    std::wstring resolveFace(HDC dc, const XStringW& face);
     GridFont* font(HDC dc, const XStringW& face, int size, bool bold, bool italic);
     GridFont* fontFor(HDC dc, const HeaderInfo2& column);
     GridFont* headerFontFor(HDC dc);

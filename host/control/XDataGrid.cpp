@@ -38,6 +38,44 @@ void DataGridState::headerChanged() {
     layoutDirty = true;
 }
 
+namespace {
+int CALLBACK faceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool faceInstalled(HDC dc, const wchar_t* face) {
+    LOGFONTW lf = {};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &lf, faceFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+} // namespace
+
+// A face the theme names but the machine lacks would show Chinese texts as empty boxes; such a
+// face gives way to the first installed one of the usual Chinese faces.
+std::wstring DataGridState::resolveFace(HDC dc, const XStringW& face) {
+    std::wstring wanted(face.c_str());
+    auto it = faces.find(wanted);
+    if (it != faces.end())
+        return it->second;
+    std::wstring chosen = wanted;
+    if (!faceInstalled(dc, wanted.c_str())) {
+        static const wchar_t* const kFallbacks[] = {L"Microsoft YaHei", L"SimSun", L"WenQuanYi Micro Hei",
+                                                    L"Noto Sans CJK SC", L"WenQuanYi Zen Hei"};
+        for (const wchar_t* candidate : kFallbacks) {
+            if (faceInstalled(dc, candidate)) {
+                chosen = candidate;
+                break;
+            }
+        }
+    }
+    faces.emplace(wanted, chosen);
+    return chosen;
+}
+
 GridFont* DataGridState::font(HDC dc, const XStringW& face, int size, bool bold, bool italic) {
     int pixels = std::max(6, int(std::lround(size * 96.0 / 72.0 * zoom)));
     std::wstring key = std::wstring(face.c_str()) + L"|" + std::to_wstring(pixels) + (bold ? L"b" : L"") +
@@ -51,7 +89,7 @@ GridFont* DataGridState::font(HDC dc, const XStringW& face, int size, bool bold,
     lf.lfItalic = italic ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, resolveFace(dc, face).c_str(), LF_FACESIZE);
     auto entry = std::make_unique<GridFont>();
     entry->font.reset(CreateFontIndirectW(&lf));
     SelectGuard select(dc, entry->font.get());

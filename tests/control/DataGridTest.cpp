@@ -285,3 +285,45 @@ TEST_F(DataGridTest, CtrlCCopiesTheSelectedRowsTexts) {
     CloseClipboard();
     EXPECT_EQ(L"_index-7\tvalue-7\ttotalvalue-7\tname-7", text);
 }
+
+TEST_F(DataGridTest, ZoomScalesRowsAndResourcesComeBackAfterRelease) {
+    grid.rows = 1000;
+    grid.Refresh(false, false);
+    paintNow();
+    grid.cellRequests = 0;
+    paintNow();
+    long long natural = grid.cellRequests;
+    grid.SetZoom(2.0);
+    grid.ReleaseDrawingResource();
+    grid.cellRequests = 0;
+    paintNow();
+    EXPECT_GT(grid.cellRequests, 0);
+    EXPECT_LT(grid.cellRequests, natural * 2 / 3); // rows twice as high, columns twice as wide
+    // Hit testing follows the zoomed sizes: header 2 x 46, rows 46 high.
+    EXPECT_EQ(1, grid.HitTest(30, 1 + 92 + 46 + 10));
+}
+
+TEST_F(DataGridTest, DoubleClickOnBorderFitsTheWidestText) {
+    grid.SetZoom(1.0);
+    int edge = columnRight(2); // "累计净值", texts like "totalvalue-12"
+    int before = grid.GetColumn(2).width;
+    send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(edge, 30));
+    EXPECT_EQ(1, grid.headerChanges);
+    EXPECT_GT(grid.GetColumn(2).width, before);
+    // Fitting again changes nothing and reports nothing.
+    send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(columnRight(2), 30));
+    EXPECT_EQ(1, grid.headerChanges);
+}
+
+TEST_F(DataGridTest, WideColumnsScrollSideways) {
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"a\" width=\"400\"/><item name=\"b\" width=\"400\"/>"
+                                L"</header>"));
+    int column = -1;
+    grid.HitTest(300, 60, &column);
+    EXPECT_EQ(0, column);
+    send(WM_KEYDOWN, VK_RIGHT, 0);
+    for (int i = 0; i < 20; ++i)
+        send(WM_KEYDOWN, VK_RIGHT, 0);
+    grid.HitTest(300, 60, &column);
+    EXPECT_EQ(1, column);
+}
