@@ -257,12 +257,20 @@ bool HeaderModel::moveColumn(int column, int before) {
     VARIANT ref;
     VariantInit(&ref);
     if (before >= 0) {
-        if (columns_[before].groupIndex != columns_[column].groupIndex)
-            return false;
+        const HeaderInfo2& target = columns_[before];
+        IXMLDOMNode* refNode = target.GetNode();
+        if (target.groupIndex != columns_[column].groupIndex) {
+            // A column outside groups may go before a whole group, dropped on its first column.
+            bool firstOfGroup = before == 0 || columns_[before - 1].groupIndex != target.groupIndex;
+            if (columns_[column].groupIndex >= 0 || target.groupIndex < 0 || !firstOfGroup)
+                return false;
+            refNode = groups_[target.groupIndex].node.get();
+        }
+        // Already right before it (columns are in document order): nothing moves.
         if (before == column + 1)
             return false;
         ref.vt = VT_UNKNOWN;
-        ref.punkVal = columns_[before].GetNode();
+        ref.punkVal = refNode;
     } else {
         ref.vt = VT_NULL;
     }

@@ -114,6 +114,7 @@ TEST_F(DataGridTest, CaptionClicksSortWithAToggledFlag) {
     click(20, headerY);
     click(20, headerY);
     click(columnRight(0) + 30, headerY);
+    click(columnRight(0) + 30, 10); // the group caption above "value" sorts nothing
     ASSERT_EQ(3u, grid.sorts.size());
     EXPECT_EQ(L"_index", grid.sorts[0].first);
     EXPECT_FALSE(grid.sorts[0].second);
