@@ -46,8 +46,12 @@ DataGridEx::DataGridEx() = default;
 DataGridEx::~DataGridEx() {
     // Destroy the window while this object's procedure is still the one that answers.
     state_->tooltip.reset();
-    if (GetHwnd())
-        DestroyWindow(GetHwnd());
+    if (HWND hwnd = GetHwnd()) {
+        if (GetPropW(hwnd, L"XWin.created"))
+            DestroyWindow(hwnd);
+        else
+            Detach();
+    }
 }
 
 namespace {

@@ -230,9 +230,14 @@ void triangle(HDC dc, POINT a, POINT b, POINT c, COLORREF color) {
 XDataGrid::XDataGrid() : state_(new DataGridState) {}
 
 XDataGrid::~XDataGrid() {
-    // The window may outlive nothing of ours: stop routing its messages here first.
-    if (GetHwnd())
-        DestroyWindow(GetHwnd());
+    // Messages must stop reaching this object before its state goes: a window it made dies
+    // with it, an attached one goes back to its own procedure.
+    if (HWND hwnd = GetHwnd()) {
+        if (GetPropW(hwnd, L"XWin.created"))
+            DestroyWindow(hwnd);
+        else
+            Detach();
+    }
     delete state_;
 }
 

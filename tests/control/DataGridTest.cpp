@@ -2,6 +2,8 @@
 // header menu, selection and what a paint asks for.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -66,8 +68,17 @@ void pump() {
 
 class DataGridTest : public ::testing::Test {
 protected:
+    // One top-level window for all tests: Wine without a window manager waits two seconds for
+    // every top-level window that is hidden or destroyed. Each grid is a child of it.
+    static void SetUpTestSuite() {
+        host_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 600, 400,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    static void TearDownTestSuite() { DestroyWindow(host_); }
+
     void SetUp() override {
-        ASSERT_NE(nullptr, grid.Create(nullptr, XRect(0, 0, 600, 400), WS_POPUP | WS_VISIBLE, 0, 0));
+        ASSERT_NE(nullptr, host_);
+        ASSERT_NE(nullptr, grid.Create(host_, XRect(0, 0, 600, 400), WS_CHILD | WS_VISIBLE, 0, 1));
         ASSERT_EQ(1, grid.SetHeader(kHeader));
         pump();
     }
@@ -92,8 +103,10 @@ protected:
         send(WM_LBUTTONUP, 0, at(x, y));
     }
 
+    static HWND host_;
     TestGrid grid;
 };
+HWND DataGridTest::host_ = nullptr;
 } // namespace
 
 TEST_F(DataGridTest, HeaderRoundTripsAndBadTextKeepsColumns) {
@@ -327,4 +340,58 @@ TEST_F(DataGridTest, WideColumnsScrollSideways) {
         send(WM_KEYDOWN, VK_RIGHT, 0);
     grid.HitTest(300, 60, &column);
     EXPECT_EQ(1, column);
+}
+
+namespace {
+BOOL CALLBACK findVisibleTip(HWND hwnd, LPARAM found) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (lstrcmpiW(cls, L"tooltips_class32") == 0 && IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND visibleTip() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findVisibleTip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+} // namespace
+
+TEST_F(DataGridTest, ACutCellShowsItsWholeTextInATooltip) {
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"narrow\" width=\"30\"/>"
+                                L"<item name=\"wide\" width=\"300\"/></header>"));
+    send(WM_MOUSEMOVE, 0, at(10, 1 + 23 + 23 * 4 + 5));
+    HWND tip = visibleTip();
+    ASSERT_NE(nullptr, tip);
+    wchar_t text[64] = {};
+    TTTOOLINFOW ti = {};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = grid.GetHwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(L"narrow-4", text);
+    // A text that fits shows no tooltip.
+    send(WM_MOUSEMOVE, 0, at(100, 1 + 23 + 23 * 4 + 5));
+    EXPECT_EQ(nullptr, visibleTip());
+}
+
+TEST(DataGridAttachTest, AnAttachedWindowOutlivesTheGridAndGetsItsProcedureBack) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    LONG_PTR original = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    {
+        TestGrid grid;
+        ASSERT_TRUE(grid.Attach(window));
+        EXPECT_FALSE(grid.Attach(window));
+        EXPECT_NE(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
+        grid.rows = 3;
+        EXPECT_EQ(1, grid.SetHeader(kHeader));
+    }
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
+    DestroyWindow(window);
 }
