@@ -106,7 +106,32 @@ bool isElement(IXMLDOMNode* node, const wchar_t* tag) {
 }
 } // namespace xml
 
-bool HeaderModel::load(const XStringW& text) {
+namespace {
+// The text is UTF-16 already, so the encoding a stored definition declares (gb2312) no longer
+// applies; some MSXML versions refuse wide text that declares another encoding.
+XStringW withoutDeclaredEncoding(const XStringW& text) {
+    int start = 0;
+    while (start < text.length() && (text[start] == L' ' || text[start] == L'\t' || text[start] == L'\r' ||
+                                     text[start] == L'\n' || text[start] == 0xFEFF))
+        ++start;
+    if (text.find(L"<?xml", start) != start)
+        return text;
+    int end = text.find(L"?>", start);
+    int at = text.find(L"encoding", start);
+    if (end < 0 || at < 0 || at > end)
+        return text;
+    int quote = at + 8;
+    while (quote < end && text[quote] != L'"' && text[quote] != L'\'')
+        ++quote;
+    int close = quote < end ? text.find(text[quote], quote + 1) : -1;
+    if (close < 0 || close > end)
+        return text;
+    return text.left(at) + text.mid(close + 1);
+}
+} // namespace
+
+bool HeaderModel::load(const XStringW& source) {
+    XStringW text = withoutDeclaredEncoding(source);
     // Document type definitions are refused outright: not every MSXML honours ProhibitDTD, and
     // a definition may come from a user's saved configuration.
     if (text.find(L"<!DOCTYPE") >= 0)

@@ -141,3 +141,13 @@ TEST_F(HeaderModelTest, AColumnMovesBeforeAWholeGroup) {
                                  text(model.text())));
     EXPECT_EQ(XStringW(L"c"), model.columns()[0].name);
 }
+
+TEST_F(HeaderModelTest, AcceptsTheStoredDeclarationInWideText) {
+    // Stored definitions declare gb2312; the text arrives here already decoded.
+    std::wstring t = L"<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n";
+    t += kGrouped;
+    ASSERT_TRUE(model.load(t.c_str()));
+    EXPECT_EQ(4u, model.columns().size());
+    EXPECT_EQ(XStringW(L"代码"), model.columns()[0].title);
+    EXPECT_EQ(L"", xmlDifference(kGrouped, text(model.text())));
+}
