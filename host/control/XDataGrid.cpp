@@ -691,6 +691,31 @@ void scrollX(XDataGrid& grid, DataGridState& s, int x) {
     if (s.layout.scrollXTo(x))
         grid.Invalidate(false);
 }
+
+const UINT_PTR kRepeatTimer = 0x4447;
+
+// One step of a held scroll-bar arrow or track; the track stops once the thumb reaches the point.
+void scrollStep(XDataGrid& grid, DataGridState& s) {
+    bool vertical = s.repeatVertical;
+    int x = s.repeatAt.x, y = s.repeatAt.y;
+    ScrollGeometry g = vertical ? s.layout.vScroll() : s.layout.hScroll();
+    int page = vertical ? s.layout.pageRows() : s.layout.content().width();
+    int line = vertical ? 1 : s.zoomed(20);
+    int pos = vertical ? s.layout.topRow() : s.layout.xOffset();
+    int target = pos;
+    if (g.lineBack.contains(x, y))
+        target = pos - line;
+    else if (g.lineForward.contains(x, y))
+        target = pos + line;
+    else if (g.pageBack.contains(x, y))
+        target = pos - page;
+    else if (g.pageForward.contains(x, y))
+        target = pos + page;
+    if (vertical)
+        scrollRows(grid, s, target);
+    else
+        scrollX(grid, s, target);
+}
 } // namespace
 
 // ---- appearance -----------------------------------------------------------------------------------
@@ -842,10 +867,6 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         bool vertical = hit.area == GridArea::VScroll;
         ScrollGeometry g = vertical ? s.layout.vScroll() : s.layout.hScroll();
-        int page = vertical ? s.layout.pageRows() : s.layout.content().width();
-        int line = vertical ? 1 : s.zoomed(20);
-        int pos = vertical ? s.layout.topRow() : s.layout.xOffset();
-        int target = pos;
         if (g.thumb.contains(x, y)) {
             s.drag = vertical ? DragMode::VThumb : DragMode::HThumb;
             s.dragOffset = vertical ? y - g.thumb.top : x - g.thumb.left;
@@ -853,20 +874,25 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Invalidate(false);
             return 0;
         }
-        if (g.lineBack.contains(x, y))
-            target = pos - line;
-        else if (g.lineForward.contains(x, y))
-            target = pos + line;
-        else if (g.pageBack.contains(x, y))
-            target = pos - page;
-        else if (g.pageForward.contains(x, y))
-            target = pos + page;
-        if (vertical)
-            scrollRows(*this, s, target);
-        else
-            scrollX(*this, s, target);
+        // Arrows and track scroll once now and repeat while the button is held.
+        s.drag = DragMode::ScrollRepeat;
+        s.repeatVertical = vertical;
+        s.repeatAt = {x, y};
+        SetCapture(hwnd);
+        scrollStep(*this, s);
+        SetTimer(hwnd, kRepeatTimer, 400, nullptr);
         return 0;
     }
+    case WM_TIMER:
+        if (wParam != kRepeatTimer)
+            break;
+        if (s.drag != DragMode::ScrollRepeat) {
+            KillTimer(hwnd, kRepeatTimer);
+            return 0;
+        }
+        scrollStep(*this, s);
+        SetTimer(hwnd, kRepeatTimer, 50, nullptr);
+        return 0;
     case WM_MOUSEMOVE:
         if (s.drag == DragMode::VThumb || s.drag == DragMode::HThumb) {
             bool vertical = s.drag == DragMode::VThumb;
@@ -880,6 +906,12 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_LBUTTONUP:
+        if (s.drag == DragMode::ScrollRepeat) {
+            s.drag = DragMode::None;
+            KillTimer(hwnd, kRepeatTimer);
+            ReleaseCapture();
+            return 0;
+        }
         if (s.drag == DragMode::VThumb || s.drag == DragMode::HThumb) {
             s.drag = DragMode::None;
             ReleaseCapture();
@@ -888,6 +920,10 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CAPTURECHANGED:
+        if (s.drag == DragMode::ScrollRepeat) {
+            s.drag = DragMode::None;
+            KillTimer(hwnd, kRepeatTimer);
+        }
         if (s.drag == DragMode::VThumb || s.drag == DragMode::HThumb) {
             s.drag = DragMode::None;
             Invalidate(false);

@@ -282,6 +282,18 @@ TEST_F(DataGridTest, PaintOverManyRowsAsksOnlyForVisibleCells) {
     EXPECT_EQ(grid.GetTopRow(), 60000 - (400 - 2 - 46) / 23 + 1 - 3);
 }
 
+TEST_F(DataGridTest, ScrollBarArrowsAndTrackScroll) {
+    // 50 rows do not fit: the vertical bar runs down the right edge, its arrows 16 high.
+    click(590, 390);
+    EXPECT_EQ(1, grid.GetTopRow());
+    click(590, 300); // the track below the thumb: a page
+    int page = (400 - 2 - 46) / 23;
+    EXPECT_EQ(1 + page, grid.GetTopRow());
+    click(590, 10);
+    EXPECT_EQ(page, grid.GetTopRow());
+    EXPECT_LT(grid.GetCurrSel(), 0); // scrolling selects nothing
+}
+
 TEST_F(DataGridTest, CtrlCCopiesTheSelectedRowsTexts) {
     grid.SetCurrSel(7);
     BYTE keys[256] = {};
