@@ -840,8 +840,17 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         updateLayout(*this, s);
         Invalidate(false);
         return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS | (lParam ? DLGC_WANTMESSAGE : 0);
+    case WM_GETDLGCODE: {
+        // Enter activates the row inside a dialog too; Tab and Escape stay the dialog's.
+        const MSG* m = reinterpret_cast<const MSG*>(lParam);
+        bool enter = m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN;
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (enter ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_MOUSEHWHEEL: {
+        int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+        scrollX(*this, s, s.layout.xOffset() + notches * s.zoomed(40));
+        return 0;
+    }
     case WM_MOUSEWHEEL: {
         int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
         scrollRows(*this, s, s.layout.topRow() - notches * 3);
