@@ -311,22 +311,20 @@ void XDataGrid::DrawHeader(HDC dc, const XRect& rect) {
     const auto& columns = s.header.columns();
     const GridLayout& L = s.layout;
     int rowH = s.zoomed(s.headerRowHeight);
-    // Group captions span their shown columns in the upper row.
-    for (int g = 0; g < int(s.header.groups().size()); ++g) {
-        int first = -1, last = -1;
-        for (int v = 0; v < L.columnCount(); ++v) {
-            if (columns[s.visible[v]].groupIndex == g) {
-                if (first < 0)
-                    first = v;
-                last = v;
-            }
+    // Group captions span their shown columns in the upper row; a group's columns are adjacent.
+    for (int v = 0; v < L.columnCount();) {
+        int g = columns[s.visible[v]].groupIndex;
+        int last = v;
+        while (last + 1 < L.columnCount() && columns[s.visible[last + 1]].groupIndex == g)
+            ++last;
+        if (g >= 0 && g < int(s.header.groups().size()) && L.columnRight(last) >= rect.left &&
+            L.columnLeft(v) <= rect.right) {
+            XRect span(L.columnLeft(v), rect.top, L.columnRight(last), rect.top + rowH);
+            const HeaderGroup& group = s.header.groups()[g];
+            DrawHeaderText(dc, group.title, group.titleAlign, span);
+            DrawHeaderBorder(dc, span);
         }
-        if (first < 0 || L.columnRight(last) < rect.left || L.columnLeft(first) > rect.right)
-            continue;
-        XRect span(L.columnLeft(first), rect.top, L.columnRight(last), rect.top + rowH);
-        const HeaderGroup& group = s.header.groups()[g];
-        DrawHeaderText(dc, group.title, group.titleAlign, span);
-        DrawHeaderBorder(dc, span);
+        v = last + 1;
     }
     for (int v = 0; v < L.columnCount(); ++v) {
         int left = L.columnLeft(v), right = L.columnRight(v);

@@ -282,6 +282,20 @@ TEST_F(DataGridTest, PaintOverManyRowsAsksOnlyForVisibleCells) {
     EXPECT_EQ(grid.GetTopRow(), 60000 - (400 - 2 - 46) / 23 + 1 - 3);
 }
 
+TEST_F(DataGridTest, ThousandsOfGroupedColumnsPaintOnlyWhatShows) {
+    std::wstring t = L"<header>";
+    for (int g = 0; g < 2500; ++g)
+        t += L"<item title=\"g\"><item name=\"a\" width=\"60\"/><item name=\"b\" width=\"60\"/></item>";
+    t += L"</header>";
+    ASSERT_EQ(1, grid.SetHeader(t.c_str()));
+    EXPECT_EQ(4096, grid.GetColumnCount());
+    grid.cellRequests = 0;
+    paintNow();
+    long long rowsShown = (400 - 2 - 46 - 16) / 23 + 1;
+    EXPECT_GT(grid.cellRequests, 0);
+    EXPECT_LE(grid.cellRequests, rowsShown * (600 / 60 + 1));
+}
+
 TEST_F(DataGridTest, ScrollBarArrowsAndTrackScroll) {
     // 50 rows do not fit: the vertical bar runs down the right edge, its arrows 16 high.
     click(590, 390);
