@@ -862,6 +862,11 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ::SetFocus(hwnd);
         updateLayout(*this, s);
         GridHit hit = s.layout.hitTest(x, y);
+        // Right of the last column a row is still that row.
+        if (hit.area == GridArea::Empty && s.layout.rowAt(y) >= 0) {
+            hit.area = GridArea::Cell;
+            hit.row = s.layout.rowAt(y);
+        }
         if (hit.area == GridArea::Cell) {
             SetCurrSel(hit.row);
             if (msg == WM_RBUTTONDOWN)

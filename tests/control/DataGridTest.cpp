@@ -230,6 +230,9 @@ TEST_F(DataGridTest, MouseAndKeysSelectRows) {
     // Header 2 x 23 from y = 1; rows 23 high.
     click(100, 1 + 46 + 23 * 2 + 5);
     EXPECT_EQ(2, grid.GetCurrSel());
+    click(500, 1 + 46 + 23 * 5 + 5); // right of the last column
+    EXPECT_EQ(5, grid.GetCurrSel());
+    click(100, 1 + 46 + 23 * 2 + 5);
     send(WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(3, grid.GetCurrSel());
     send(WM_KEYDOWN, VK_UP, 0);
