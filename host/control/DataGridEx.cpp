@@ -13,11 +13,6 @@ const int kDragThreshold = 4;
 const int kMinColumnWidth = 8;
 const wchar_t kResetTitle[] = L"恢复默认列";
 
-int visibleIndexOf(const DataGridState& s, int columnIndex) {
-    auto it = std::find(s.visible.begin(), s.visible.end(), columnIndex);
-    return it == s.visible.end() ? -1 : int(it - s.visible.begin());
-}
-
 // The visible index a caption dropped at x lands before; -1 for the end.
 int dropTarget(const DataGridState& s, int x) {
     const GridLayout& L = s.layout;
@@ -51,8 +46,12 @@ DataGridEx::DataGridEx() = default;
 DataGridEx::~DataGridEx() {
     // Destroy the window while this object's procedure is still the one that answers.
     state_->tooltip.reset();
-    if (GetHwnd())
-        DestroyWindow(GetHwnd());
+    if (HWND hwnd = GetHwnd()) {
+        if (GetPropW(hwnd, L"XWin.created"))
+            DestroyWindow(hwnd);
+        else
+            Detach();
+    }
 }
 
 namespace {
@@ -90,6 +89,11 @@ LRESULT DataGridEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         int column = -1, area = HitNone;
         HitTest(x, y, &column, &area);
         if ((area == HitHeader || area == HitHeaderBorder) && column >= 0) {
+            // A group caption is no column's caption: it neither sorts nor moves.
+            bool groupRow = s.header.hasGroups() && y < s.layout.header().top + s.zoomed(s.headerRowHeight) &&
+                            columns[s.visible[column]].groupIndex >= 0;
+            if (area == HitHeader && groupRow)
+                return 0;
             if (GetFocus() != hwnd)
                 ::SetFocus(hwnd);
             hideTip(s, hwnd);
@@ -217,9 +221,6 @@ LRESULT DataGridEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
         } else if (dropBefore >= -1) {
             int before = dropBefore >= 0 ? s.visible[dropBefore] : -1;
-            // Dropping at the end of a group means before the column after the group's last one.
-            if (before < 0 && !s.visible.empty())
-                before = -1;
             if (s.header.moveColumn(column, before)) {
                 s.headerChanged();
                 OnHeaderChange();
@@ -331,6 +332,5 @@ LRESULT DataGridEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    (void)visibleIndexOf;
     return XDataGrid::WndProc(hwnd, msg, wParam, lParam);
 }

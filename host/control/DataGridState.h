@@ -21,7 +21,7 @@ struct GridFont {
     std::unordered_map<unsigned long long, int> widths;
 };
 
-enum class DragMode { None, VThumb, HThumb, Resize, CaptionPress, CaptionDrag };
+enum class DragMode { None, VThumb, HThumb, ScrollRepeat, Resize, CaptionPress, CaptionDrag };
 
 // A tooltip window, destroyed with the grid.
 class TooltipWindow {
@@ -95,9 +95,11 @@ struct DataGridState {
     int dragColumn = -1; // index into header.columns()
     int dragStartX = 0;
     int dragStartWidth = 0;
-    int dragOffset = 0;  // thumb grab offset
-    int liveWidth = -1;  // zoomed width while a border is dragged
-    int dropBefore = -2; // visible index a dragged caption would land before (-1: end)
+    int dragOffset = 0; // thumb grab offset
+    int liveWidth = -1;
+    bool repeatVertical = true; // ScrollRepeat: which bar, and the point held down on it
+    POINT repeatAt = {0, 0};    // zoomed width while a border is dragged
+    int dropBefore = -2;        // visible index a dragged caption would land before (-1: end)
     TooltipWindow tooltip;
     int tipRow = -1, tipColumn = -1;
     bool trackingLeave = false;
@@ -107,6 +109,8 @@ struct DataGridState {
     int zoomed(int value) const;
     void releaseDrawing();
     void headerChanged();
+    std::unordered_map<std::wstring, std::wstring> faces; // face asked for -> face used
+    std::wstring resolveFace(HDC dc, const XStringW& face);
     GridFont* font(HDC dc, const XStringW& face, int size, bool bold, bool italic);
     GridFont* fontFor(HDC dc, const HeaderInfo2& column);
     GridFont* headerFontFor(HDC dc);

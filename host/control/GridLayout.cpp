@@ -206,3 +206,10 @@ int GridLayout::xOffsetForThumb(int pos) const {
     pos = std::max(0, std::min(pos, travel));
     return int(((long long)pos * maxXOffset() + travel / 2) / travel);
 }
+
+int GridLayout::rowAt(int y) const {
+    if (y < content_.top || y >= content_.bottom)
+        return -1;
+    int row = topRow_ + (y - content_.top) / in_.rowHeight;
+    return row < in_.rowCount ? row : -1;
+}

@@ -71,6 +71,8 @@ public:
     XRect cellRect(int row, int column) const;
 
     GridHit hitTest(int x, int y) const;
+    // The row at a height in the content area, or -1.
+    int rowAt(int y) const;
 
     ScrollGeometry vScroll() const;
     ScrollGeometry hScroll() const;

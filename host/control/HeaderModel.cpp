@@ -106,7 +106,32 @@ bool isElement(IXMLDOMNode* node, const wchar_t* tag) {
 }
 } // namespace xml
 
-bool HeaderModel::load(const XStringW& text) {
+namespace {
+// The text is UTF-16 already, so the encoding a stored definition declares (gb2312) no longer
+// applies; some MSXML versions refuse wide text that declares another encoding.
+XStringW withoutDeclaredEncoding(const XStringW& text) {
+    int start = 0;
+    while (start < text.length() && (text[start] == L' ' || text[start] == L'\t' || text[start] == L'\r' ||
+                                     text[start] == L'\n' || text[start] == 0xFEFF))
+        ++start;
+    if (text.find(L"<?xml", start) != start)
+        return text;
+    int end = text.find(L"?>", start);
+    int at = text.find(L"encoding", start);
+    if (end < 0 || at < 0 || at > end)
+        return text;
+    int quote = at + 8;
+    while (quote < end && text[quote] != L'"' && text[quote] != L'\'')
+        ++quote;
+    int close = quote < end ? text.find(text[quote], quote + 1) : -1;
+    if (close < 0 || close > end)
+        return text;
+    return text.left(at) + text.mid(close + 1);
+}
+} // namespace
+
+bool HeaderModel::load(const XStringW& source) {
+    XStringW text = withoutDeclaredEncoding(source);
     // Document type definitions are refused outright: not every MSXML honours ProhibitDTD, and
     // a definition may come from a user's saved configuration.
     if (text.find(L"<!DOCTYPE") >= 0)
@@ -257,12 +282,20 @@ bool HeaderModel::moveColumn(int column, int before) {
     VARIANT ref;
     VariantInit(&ref);
     if (before >= 0) {
-        if (columns_[before].groupIndex != columns_[column].groupIndex)
-            return false;
+        const HeaderInfo2& target = columns_[before];
+        IXMLDOMNode* refNode = target.GetNode();
+        if (target.groupIndex != columns_[column].groupIndex) {
+            // A column outside groups may go before a whole group, dropped on its first column.
+            bool firstOfGroup = before == 0 || columns_[before - 1].groupIndex != target.groupIndex;
+            if (columns_[column].groupIndex >= 0 || target.groupIndex < 0 || !firstOfGroup)
+                return false;
+            refNode = groups_[target.groupIndex].node.get();
+        }
+        // Already right before it (columns are in document order): nothing moves.
         if (before == column + 1)
             return false;
         ref.vt = VT_UNKNOWN;
-        ref.punkVal = columns_[before].GetNode();
+        ref.punkVal = refNode;
     } else {
         ref.vt = VT_NULL;
     }

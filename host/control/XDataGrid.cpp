@@ -38,6 +38,44 @@ void DataGridState::headerChanged() {
     layoutDirty = true;
 }
 
+namespace {
+int CALLBACK faceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool faceInstalled(HDC dc, const wchar_t* face) {
+    LOGFONTW lf = {};
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(dc, &lf, faceFound, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+} // namespace
+
+// A face the theme names but the machine lacks would show Chinese texts as empty boxes; such a
+// face gives way to the first installed one of the usual Chinese faces.
+std::wstring DataGridState::resolveFace(HDC dc, const XStringW& face) {
+    std::wstring wanted(face.c_str());
+    auto it = faces.find(wanted);
+    if (it != faces.end())
+        return it->second;
+    std::wstring chosen = wanted;
+    if (!faceInstalled(dc, wanted.c_str())) {
+        static const wchar_t* const kFallbacks[] = {L"Microsoft YaHei", L"SimSun", L"WenQuanYi Micro Hei",
+                                                    L"Noto Sans CJK SC", L"WenQuanYi Zen Hei"};
+        for (const wchar_t* candidate : kFallbacks) {
+            if (faceInstalled(dc, candidate)) {
+                chosen = candidate;
+                break;
+            }
+        }
+    }
+    faces.emplace(wanted, chosen);
+    return chosen;
+}
+
 GridFont* DataGridState::font(HDC dc, const XStringW& face, int size, bool bold, bool italic) {
     int pixels = std::max(6, int(std::lround(size * 96.0 / 72.0 * zoom)));
     std::wstring key = std::wstring(face.c_str()) + L"|" + std::to_wstring(pixels) + (bold ? L"b" : L"") +
@@ -51,7 +89,7 @@ GridFont* DataGridState::font(HDC dc, const XStringW& face, int size, bool bold,
     lf.lfItalic = italic ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, resolveFace(dc, face).c_str(), LF_FACESIZE);
     auto entry = std::make_unique<GridFont>();
     entry->font.reset(CreateFontIndirectW(&lf));
     SelectGuard select(dc, entry->font.get());
@@ -192,9 +230,14 @@ void triangle(HDC dc, POINT a, POINT b, POINT c, COLORREF color) {
 XDataGrid::XDataGrid() : state_(new DataGridState) {}
 
 XDataGrid::~XDataGrid() {
-    // The window may outlive nothing of ours: stop routing its messages here first.
-    if (GetHwnd())
-        DestroyWindow(GetHwnd());
+    // Messages must stop reaching this object before its state goes: a window it made dies
+    // with it, an attached one goes back to its own procedure.
+    if (HWND hwnd = GetHwnd()) {
+        if (GetPropW(hwnd, L"XWin.created"))
+            DestroyWindow(hwnd);
+        else
+            Detach();
+    }
     delete state_;
 }
 
@@ -268,22 +311,20 @@ void XDataGrid::DrawHeader(HDC dc, const XRect& rect) {
     const auto& columns = s.header.columns();
     const GridLayout& L = s.layout;
     int rowH = s.zoomed(s.headerRowHeight);
-    // Group captions span their shown columns in the upper row.
-    for (int g = 0; g < int(s.header.groups().size()); ++g) {
-        int first = -1, last = -1;
-        for (int v = 0; v < L.columnCount(); ++v) {
-            if (columns[s.visible[v]].groupIndex == g) {
-                if (first < 0)
-                    first = v;
-                last = v;
-            }
+    // Group captions span their shown columns in the upper row; a group's columns are adjacent.
+    for (int v = 0; v < L.columnCount();) {
+        int g = columns[s.visible[v]].groupIndex;
+        int last = v;
+        while (last + 1 < L.columnCount() && columns[s.visible[last + 1]].groupIndex == g)
+            ++last;
+        if (g >= 0 && g < int(s.header.groups().size()) && L.columnRight(last) >= rect.left &&
+            L.columnLeft(v) <= rect.right) {
+            XRect span(L.columnLeft(v), rect.top, L.columnRight(last), rect.top + rowH);
+            const HeaderGroup& group = s.header.groups()[g];
+            DrawHeaderText(dc, group.title, group.titleAlign, span);
+            DrawHeaderBorder(dc, span);
         }
-        if (first < 0 || L.columnRight(last) < rect.left || L.columnLeft(first) > rect.right)
-            continue;
-        XRect span(L.columnLeft(first), rect.top, L.columnRight(last), rect.top + rowH);
-        const HeaderGroup& group = s.header.groups()[g];
-        DrawHeaderText(dc, group.title, group.titleAlign, span);
-        DrawHeaderBorder(dc, span);
+        v = last + 1;
     }
     for (int v = 0; v < L.columnCount(); ++v) {
         int left = L.columnLeft(v), right = L.columnRight(v);
@@ -648,6 +689,31 @@ void scrollX(XDataGrid& grid, DataGridState& s, int x) {
     if (s.layout.scrollXTo(x))
         grid.Invalidate(false);
 }
+
+const UINT_PTR kRepeatTimer = 0x4447;
+
+// One step of a held scroll-bar arrow or track; the track stops once the thumb reaches the point.
+void scrollStep(XDataGrid& grid, DataGridState& s) {
+    bool vertical = s.repeatVertical;
+    int x = s.repeatAt.x, y = s.repeatAt.y;
+    ScrollGeometry g = vertical ? s.layout.vScroll() : s.layout.hScroll();
+    int page = vertical ? s.layout.pageRows() : s.layout.content().width();
+    int line = vertical ? 1 : s.zoomed(20);
+    int pos = vertical ? s.layout.topRow() : s.layout.xOffset();
+    int target = pos;
+    if (g.lineBack.contains(x, y))
+        target = pos - line;
+    else if (g.lineForward.contains(x, y))
+        target = pos + line;
+    else if (g.pageBack.contains(x, y))
+        target = pos - page;
+    else if (g.pageForward.contains(x, y))
+        target = pos + page;
+    if (vertical)
+        scrollRows(grid, s, target);
+    else
+        scrollX(grid, s, target);
+}
 } // namespace
 
 // ---- appearance -----------------------------------------------------------------------------------
@@ -772,8 +838,17 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         updateLayout(*this, s);
         Invalidate(false);
         return 0;
-    case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS | (lParam ? DLGC_WANTMESSAGE : 0);
+    case WM_GETDLGCODE: {
+        // Enter activates the row inside a dialog too; Tab and Escape stay the dialog's.
+        const MSG* m = reinterpret_cast<const MSG*>(lParam);
+        bool enter = m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN;
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (enter ? DLGC_WANTMESSAGE : 0);
+    }
+    case WM_MOUSEHWHEEL: {
+        int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
+        scrollX(*this, s, s.layout.xOffset() + notches * s.zoomed(40));
+        return 0;
+    }
     case WM_MOUSEWHEEL: {
         int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
         scrollRows(*this, s, s.layout.topRow() - notches * 3);
@@ -787,6 +862,11 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ::SetFocus(hwnd);
         updateLayout(*this, s);
         GridHit hit = s.layout.hitTest(x, y);
+        // Right of the last column a row is still that row.
+        if (hit.area == GridArea::Empty && s.layout.rowAt(y) >= 0) {
+            hit.area = GridArea::Cell;
+            hit.row = s.layout.rowAt(y);
+        }
         if (hit.area == GridArea::Cell) {
             SetCurrSel(hit.row);
             if (msg == WM_RBUTTONDOWN)
@@ -799,10 +879,6 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         bool vertical = hit.area == GridArea::VScroll;
         ScrollGeometry g = vertical ? s.layout.vScroll() : s.layout.hScroll();
-        int page = vertical ? s.layout.pageRows() : s.layout.content().width();
-        int line = vertical ? 1 : s.zoomed(20);
-        int pos = vertical ? s.layout.topRow() : s.layout.xOffset();
-        int target = pos;
         if (g.thumb.contains(x, y)) {
             s.drag = vertical ? DragMode::VThumb : DragMode::HThumb;
             s.dragOffset = vertical ? y - g.thumb.top : x - g.thumb.left;
@@ -810,20 +886,25 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             Invalidate(false);
             return 0;
         }
-        if (g.lineBack.contains(x, y))
-            target = pos - line;
-        else if (g.lineForward.contains(x, y))
-            target = pos + line;
-        else if (g.pageBack.contains(x, y))
-            target = pos - page;
-        else if (g.pageForward.contains(x, y))
-            target = pos + page;
-        if (vertical)
-            scrollRows(*this, s, target);
-        else
-            scrollX(*this, s, target);
+        // Arrows and track scroll once now and repeat while the button is held.
+        s.drag = DragMode::ScrollRepeat;
+        s.repeatVertical = vertical;
+        s.repeatAt = {x, y};
+        SetCapture(hwnd);
+        scrollStep(*this, s);
+        SetTimer(hwnd, kRepeatTimer, 400, nullptr);
         return 0;
     }
+    case WM_TIMER:
+        if (wParam != kRepeatTimer)
+            break;
+        if (s.drag != DragMode::ScrollRepeat) {
+            KillTimer(hwnd, kRepeatTimer);
+            return 0;
+        }
+        scrollStep(*this, s);
+        SetTimer(hwnd, kRepeatTimer, 50, nullptr);
+        return 0;
     case WM_MOUSEMOVE:
         if (s.drag == DragMode::VThumb || s.drag == DragMode::HThumb) {
             bool vertical = s.drag == DragMode::VThumb;
@@ -837,6 +918,12 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_LBUTTONUP:
+        if (s.drag == DragMode::ScrollRepeat) {
+            s.drag = DragMode::None;
+            KillTimer(hwnd, kRepeatTimer);
+            ReleaseCapture();
+            return 0;
+        }
         if (s.drag == DragMode::VThumb || s.drag == DragMode::HThumb) {
             s.drag = DragMode::None;
             ReleaseCapture();
@@ -845,6 +932,10 @@ LRESULT XDataGrid::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_CAPTURECHANGED:
+        if (s.drag == DragMode::ScrollRepeat) {
+            s.drag = DragMode::None;
+            KillTimer(hwnd, kRepeatTimer);
+        }
         if (s.drag == DragMode::VThumb || s.drag == DragMode::HThumb) {
             s.drag = DragMode::None;
             Invalidate(false);

@@ -2,6 +2,8 @@
 // header menu, selection and what a paint asks for.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -66,8 +68,17 @@ void pump() {
 
 class DataGridTest : public ::testing::Test {
 protected:
+    // One top-level window for all tests: Wine without a window manager waits two seconds for
+    // every top-level window that is hidden or destroyed. Each grid is a child of it.
+    static void SetUpTestSuite() {
+        host_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 600, 400,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    static void TearDownTestSuite() { DestroyWindow(host_); }
+
     void SetUp() override {
-        ASSERT_NE(nullptr, grid.Create(nullptr, XRect(0, 0, 600, 400), WS_POPUP | WS_VISIBLE, 0, 0));
+        ASSERT_NE(nullptr, host_);
+        ASSERT_NE(nullptr, grid.Create(host_, XRect(0, 0, 600, 400), WS_CHILD | WS_VISIBLE, 0, 1));
         ASSERT_EQ(1, grid.SetHeader(kHeader));
         pump();
     }
@@ -92,8 +103,10 @@ protected:
         send(WM_LBUTTONUP, 0, at(x, y));
     }
 
+    static HWND host_;
     TestGrid grid;
 };
+HWND DataGridTest::host_ = nullptr;
 } // namespace
 
 TEST_F(DataGridTest, HeaderRoundTripsAndBadTextKeepsColumns) {
@@ -114,6 +127,7 @@ TEST_F(DataGridTest, CaptionClicksSortWithAToggledFlag) {
     click(20, headerY);
     click(20, headerY);
     click(columnRight(0) + 30, headerY);
+    click(columnRight(0) + 30, 10); // the group caption above "value" sorts nothing
     ASSERT_EQ(3u, grid.sorts.size());
     EXPECT_EQ(L"_index", grid.sorts[0].first);
     EXPECT_FALSE(grid.sorts[0].second);
@@ -216,6 +230,9 @@ TEST_F(DataGridTest, MouseAndKeysSelectRows) {
     // Header 2 x 23 from y = 1; rows 23 high.
     click(100, 1 + 46 + 23 * 2 + 5);
     EXPECT_EQ(2, grid.GetCurrSel());
+    click(500, 1 + 46 + 23 * 5 + 5); // right of the last column
+    EXPECT_EQ(5, grid.GetCurrSel());
+    click(100, 1 + 46 + 23 * 2 + 5);
     send(WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(3, grid.GetCurrSel());
     send(WM_KEYDOWN, VK_UP, 0);
@@ -268,6 +285,32 @@ TEST_F(DataGridTest, PaintOverManyRowsAsksOnlyForVisibleCells) {
     EXPECT_EQ(grid.GetTopRow(), 60000 - (400 - 2 - 46) / 23 + 1 - 3);
 }
 
+TEST_F(DataGridTest, ThousandsOfGroupedColumnsPaintOnlyWhatShows) {
+    std::wstring t = L"<header>";
+    for (int g = 0; g < 2500; ++g)
+        t += L"<item title=\"g\"><item name=\"a\" width=\"60\"/><item name=\"b\" width=\"60\"/></item>";
+    t += L"</header>";
+    ASSERT_EQ(1, grid.SetHeader(t.c_str()));
+    EXPECT_EQ(4096, grid.GetColumnCount());
+    grid.cellRequests = 0;
+    paintNow();
+    long long rowsShown = (400 - 2 - 46 - 16) / 23 + 1;
+    EXPECT_GT(grid.cellRequests, 0);
+    EXPECT_LE(grid.cellRequests, rowsShown * (600 / 60 + 1));
+}
+
+TEST_F(DataGridTest, ScrollBarArrowsAndTrackScroll) {
+    // 50 rows do not fit: the vertical bar runs down the right edge, its arrows 16 high.
+    click(590, 390);
+    EXPECT_EQ(1, grid.GetTopRow());
+    click(590, 300); // the track below the thumb: a page
+    int page = (400 - 2 - 46) / 23;
+    EXPECT_EQ(1 + page, grid.GetTopRow());
+    click(590, 10);
+    EXPECT_EQ(page, grid.GetTopRow());
+    EXPECT_LT(grid.GetCurrSel(), 0); // scrolling selects nothing
+}
+
 TEST_F(DataGridTest, CtrlCCopiesTheSelectedRowsTexts) {
     grid.SetCurrSel(7);
     BYTE keys[256] = {};
@@ -284,4 +327,100 @@ TEST_F(DataGridTest, CtrlCCopiesTheSelectedRowsTexts) {
         GlobalUnlock(data);
     CloseClipboard();
     EXPECT_EQ(L"_index-7\tvalue-7\ttotalvalue-7\tname-7", text);
+}
+
+TEST_F(DataGridTest, ZoomScalesRowsAndResourcesComeBackAfterRelease) {
+    grid.rows = 1000;
+    grid.Refresh(false, false);
+    paintNow();
+    grid.cellRequests = 0;
+    paintNow();
+    long long natural = grid.cellRequests;
+    grid.SetZoom(2.0);
+    grid.ReleaseDrawingResource();
+    grid.cellRequests = 0;
+    paintNow();
+    EXPECT_GT(grid.cellRequests, 0);
+    EXPECT_LT(grid.cellRequests, natural * 2 / 3); // rows twice as high, columns twice as wide
+    // Hit testing follows the zoomed sizes: header 2 x 46, rows 46 high.
+    EXPECT_EQ(1, grid.HitTest(30, 1 + 92 + 46 + 10));
+}
+
+TEST_F(DataGridTest, DoubleClickOnBorderFitsTheWidestText) {
+    grid.SetZoom(1.0);
+    int edge = columnRight(2); // "累计净值", texts like "totalvalue-12"
+    int before = grid.GetColumn(2).width;
+    send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(edge, 30));
+    EXPECT_EQ(1, grid.headerChanges);
+    EXPECT_GT(grid.GetColumn(2).width, before);
+    // Fitting again changes nothing and reports nothing.
+    send(WM_LBUTTONDBLCLK, MK_LBUTTON, at(columnRight(2), 30));
+    EXPECT_EQ(1, grid.headerChanges);
+}
+
+TEST_F(DataGridTest, WideColumnsScrollSideways) {
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"a\" width=\"400\"/><item name=\"b\" width=\"400\"/>"
+                                L"</header>"));
+    int column = -1;
+    grid.HitTest(300, 60, &column);
+    EXPECT_EQ(0, column);
+    send(WM_KEYDOWN, VK_RIGHT, 0);
+    for (int i = 0; i < 20; ++i)
+        send(WM_KEYDOWN, VK_RIGHT, 0);
+    grid.HitTest(300, 60, &column);
+    EXPECT_EQ(1, column);
+}
+
+namespace {
+BOOL CALLBACK findVisibleTip(HWND hwnd, LPARAM found) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (lstrcmpiW(cls, L"tooltips_class32") == 0 && IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+HWND visibleTip() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findVisibleTip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+} // namespace
+
+TEST_F(DataGridTest, ACutCellShowsItsWholeTextInATooltip) {
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"narrow\" width=\"30\"/>"
+                                L"<item name=\"wide\" width=\"300\"/></header>"));
+    send(WM_MOUSEMOVE, 0, at(10, 1 + 23 + 23 * 4 + 5));
+    HWND tip = visibleTip();
+    ASSERT_NE(nullptr, tip);
+    wchar_t text[64] = {};
+    TTTOOLINFOW ti = {};
+    ti.cbSize = TTTOOLINFOW_V2_SIZE;
+    ti.hwnd = grid.GetHwnd();
+    ti.uId = 1;
+    ti.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_STREQ(L"narrow-4", text);
+    // A text that fits shows no tooltip.
+    send(WM_MOUSEMOVE, 0, at(100, 1 + 23 + 23 * 4 + 5));
+    EXPECT_EQ(nullptr, visibleTip());
+}
+
+TEST(DataGridAttachTest, AnAttachedWindowOutlivesTheGridAndGetsItsProcedureBack) {
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    LONG_PTR original = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    {
+        TestGrid grid;
+        ASSERT_TRUE(grid.Attach(window));
+        EXPECT_FALSE(grid.Attach(window));
+        EXPECT_NE(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
+        grid.rows = 3;
+        EXPECT_EQ(1, grid.SetHeader(kHeader));
+    }
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
+    DestroyWindow(window);
 }

@@ -97,6 +97,8 @@ TEST_F(HeaderModelTest, ChangesGoIntoTheDocumentKeepingAttributeOrder) {
     EXPECT_TRUE(model.setVisible(2, true));
     EXPECT_TRUE(model.moveColumn(3, 0));  // company before aliascode
     EXPECT_FALSE(model.moveColumn(2, 0)); // a grouped column stays in its group
+    EXPECT_FALSE(model.moveColumn(0, 3)); // nor does a column enter a group
+    EXPECT_FALSE(model.moveColumn(1, 2)); // aliascode is right before the group already
     EXPECT_TRUE(model.moveColumn(3, 2));  // totalvalue before value inside the group
     std::wstring expected =
         L"<header>"
@@ -127,4 +129,25 @@ TEST_F(HeaderModelTest, FindsItemsInsideGroups) {
     EXPECT_FALSE(HeaderModel::findItem(items.get(), L"missing", node.put()));
     EXPECT_EQ(nullptr, node.get());
     EXPECT_FALSE(HeaderModel::findItem(nullptr, L"value", node.put()));
+}
+
+TEST_F(HeaderModelTest, AColumnMovesBeforeAWholeGroup) {
+    ASSERT_TRUE(model.load(L"<header><item title=\"g\"><item name=\"a\"/><item name=\"b\"/></item>"
+                           L"<item name=\"c\"/></header>"));
+    EXPECT_FALSE(model.moveColumn(2, 1)); // not between grouped columns
+    ASSERT_TRUE(model.moveColumn(2, 0));
+    EXPECT_EQ(L"", xmlDifference(L"<header><item name=\"c\"/><item title=\"g\"><item name=\"a\"/>"
+                                 L"<item name=\"b\"/></item></header>",
+                                 text(model.text())));
+    EXPECT_EQ(XStringW(L"c"), model.columns()[0].name);
+}
+
+TEST_F(HeaderModelTest, AcceptsTheStoredDeclarationInWideText) {
+    // Stored definitions declare gb2312; the text arrives here already decoded.
+    std::wstring t = L"<?xml version=\"1.0\" encoding=\"gb2312\"?>\r\n";
+    t += kGrouped;
+    ASSERT_TRUE(model.load(t.c_str()));
+    EXPECT_EQ(4u, model.columns().size());
+    EXPECT_EQ(XStringW(L"代码"), model.columns()[0].title);
+    EXPECT_EQ(L"", xmlDifference(kGrouped, text(model.text())));
 }
