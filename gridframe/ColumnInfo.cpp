@@ -1,6 +1,7 @@
 #include "ColumnInfo.h"
 
 #include <cwchar>
+#include "NumberLocale.h"
 #include "XmlDom.h"
 
 ColumnInfo::SignColors& ColumnInfo::signColors() {
@@ -53,8 +54,11 @@ void ColumnInfo::ResolveColor(ITheme* theme) {
 namespace {
 
 // Whether the number a text starts with is 0 (a text that starts with none reads as 0). Plain
-// decimals are decided here; exponents, hexadecimal, infinities and NaN go to wcstod.
+// decimals are decided here; exponents, hexadecimal, infinities and NaN go to wcstod. Cells show
+// numbers with the user's decimal point, so "-0,50%" is read as a half, not as zero.
 bool leadingNumberIsZero(const XStringW& text) {
+    const std::wstring& localPoint = NumberLocale::current().decimalPoint;
+    const wchar_t userPoint = localPoint.size() == 1 ? localPoint[0] : L'.';
     const wchar_t* p = text.c_str();
     while (*p == L' ' || (*p >= L'\t' && *p <= L'\r'))
         ++p;
@@ -67,7 +71,7 @@ bool leadingNumberIsZero(const XStringW& text) {
         if (*p >= L'0' && *p <= L'9') {
             digits = true;
             nonZero = nonZero || *p != L'0';
-        } else if (*p == L'.' && !point) {
+        } else if ((*p == L'.' || *p == userPoint) && !point) {
             point = true;
         } else {
             break;

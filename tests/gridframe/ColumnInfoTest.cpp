@@ -78,6 +78,14 @@ TEST_F(ColumnInfoTest, SignColourOfTheShownText) {
     EXPECT_EQ(info->ColorForText(L""), COLORREF(1));
     EXPECT_EQ(info->ColorForText(L"name"), COLORREF(1));
     EXPECT_EQ(info->ColorForText(L"-ABC"), COLORREF(1));
+    // Texts shown with the user's decimal comma keep the sign of their value.
+    NumberLocale comma = NumberLocale::plain();
+    comma.decimalPoint = L",";
+    NumberLocale::setCurrent(comma);
+    EXPECT_EQ(info->ColorForText(L"-0,50%"), COLORREF(2));
+    EXPECT_EQ(info->ColorForText(L"0,01%"), COLORREF(3));
+    EXPECT_EQ(info->ColorForText(L"0,00%"), COLORREF(1));
+    NumberLocale::setCurrent(NumberLocale::plain());
     ColumnInfo::signColors() = {};
 }
 
