@@ -1,6 +1,7 @@
 #include "ColumnInfo.h"
 
 #include <cwchar>
+#include <cwctype>
 #include "NumberLocale.h"
 #include "XmlDom.h"
 
@@ -80,6 +81,11 @@ bool leadingNumberIsZero(const XStringW& text) {
     wchar_t next = *p;
     bool unusual = next == L'e' || next == L'E' || next == L'x' || next == L'X' || next == L'i' ||
                    next == L'I' || next == L'n' || next == L'N';
+    // A word such as "Nanjing" or "Infinity" is a name, not the infinity or NaN the runtime
+    // would read from its first letters; names read as 0.
+    if (!digits && (next == L'i' || next == L'I' || next == L'n' || next == L'N') && p[1] && p[2] &&
+        std::iswalpha(p[3]))
+        return true;
     if (unusual)
         return std::wcstod(start, nullptr) == 0.0;
     return !digits || !nonZero;

@@ -78,6 +78,10 @@ TEST_F(ColumnInfoTest, SignColourOfTheShownText) {
     EXPECT_EQ(info->ColorForText(L""), COLORREF(1));
     EXPECT_EQ(info->ColorForText(L"name"), COLORREF(1));
     EXPECT_EQ(info->ColorForText(L"-ABC"), COLORREF(1));
+    EXPECT_EQ(info->ColorForText(L"Nanjing"), COLORREF(1)); // a name, not NaN
+    EXPECT_EQ(info->ColorForText(L"Infinity"), COLORREF(1));
+    EXPECT_EQ(info->ColorForText(L"inf%"), COLORREF(3));
+    EXPECT_EQ(info->ColorForText(L"-inf"), COLORREF(2));
     // Texts shown with the user's decimal comma keep the sign of their value.
     NumberLocale comma = NumberLocale::plain();
     comma.decimalPoint = L",";
