@@ -125,6 +125,11 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
     // One read-only statement per call: a second statement would otherwise be dropped silently.
     if (!sqlite3_stmt_readonly(stmt.get()) || (tail && holdsStatement(db_, tail)))
         return false;
+    // Only a statement with a result fills a table. BEGIN, SAVEPOINT and ATTACH also count as
+    // read-only, but an open transaction would pin this connection to one snapshot and keep the
+    // host's writer waiting for the rest of the session.
+    if (sqlite3_column_count(stmt.get()) == 0)
+        return false;
     // A listener told of the fill may query again; that nested query gets buffers of its own.
     FillingMark mark(filling_);
     QueryResult nested;

@@ -1,6 +1,7 @@
 // How a query fills a table: columns, types, nulls, first and later fills, and failures that
 // must leave the table as it was.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <string>
 #include "TestTables.h"
 #include "HostDatabase.h"
@@ -139,6 +140,9 @@ TEST_F(QueryFillTest, FailedStatementsLeaveTheTableAsItWas) {
         L"delete from t",              // writes are refused
         L"select 1; delete from t",    // a second statement is refused, not dropped
         L"select 1; select 2",
+        L"begin", // no result, and it would keep a transaction open
+        L"savepoint s",
+        L"attach 'other.db' as other",
         // Fails on the third row, after two rows were stepped.
         L"select abs(i - 3 - 9223372036854775807 - 1) as x from t order by i",
     };
@@ -159,6 +163,19 @@ TEST_F(QueryFillTest, FailedStatementsLeaveTheTableAsItWas) {
     // The refused delete changed nothing in the file.
     ASSERT_TRUE(db_->query(L"select count(*) as n from t", table_, true, 0));
     EXPECT_EQ(4, cell(0, L"n").getInt());
+}
+
+// A refused BEGIN leaves no transaction behind: the host's writer still gets in, and the next
+// query sees what it wrote.
+TEST_F(QueryFillTest, TransactionsCannotBeLeftOpen) {
+    EXPECT_FALSE(db_->query(L"begin", table_, true, 0));
+    ASSERT_TRUE(db_->query(L"select count(*) as n from t", table_, true, 0));
+    EXPECT_EQ(4, cell(0, L"n").getInt());
+    sqlite3* writer = TestFiles::openWritable(file_);
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(writer, "insert into t (i) values (5);", nullptr, nullptr, nullptr));
+    sqlite3_close(writer);
+    ASSERT_TRUE(db_->query(L"select count(*) as n from t", table_, true, 0));
+    EXPECT_EQ(5, cell(0, L"n").getInt());
 }
 
 } // namespace
