@@ -116,6 +116,7 @@ void DataView::sourceChanging() {
     if (updateDepth_ > 0)
         return;
     following_ = true;
+    XComPtr<IDataView> keep(this); // a sink may drop the last outside reference
     tellSinks(true);
     tellChanging();
 }
