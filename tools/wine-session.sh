@@ -35,18 +35,18 @@ start)
   /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
   # Wine's interface fonts have no Chinese glyphs; link them to the installed CJK font so menus,
   # tabs, grids and screenshots show characters rather than boxes. Once per prefix.
-  if [ ! -f "$WINEPREFIX/.fontlink" ]; then
+  if [ ! -f "$WINEPREFIX/.fontlink2" ]; then
     link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" Arial "Times New Roman"; do
       /usr/lib/wine/wine64 reg add "$link" /v "$face" /t REG_MULTI_SZ \
         /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null || true
     done
     # The Chinese faces that themes and pages ask for by name.
-    for face in SimSun "宋体" "Microsoft YaHei" "微软雅黑"; do
+    for face in SimSun "宋体" "Microsoft YaHei" "微软雅黑" KaiTi "楷体" "楷体_GB2312"; do
       /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
         /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null || true
     done
-    touch "$WINEPREFIX/.fontlink"
+    touch "$WINEPREFIX/.fontlink2"
   fi
   echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
   ;;

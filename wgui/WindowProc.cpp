@@ -115,7 +115,11 @@ LRESULT CALLBACK WindowProc::windowProcedure(HWND hwnd, UINT msg, WPARAM wParam,
         if (router && router->owner)
             handled = router->owner->onMessage(msg, wParam, lParam, &result);
     } catch (...) {
-        // No exception leaves a window procedure; the message gets default handling.
+        // No exception leaves a window procedure. A window that could not build itself fails
+        // its creation; any other message gets default handling.
+        if (msg == WM_CREATE || msg == WM_NCCREATE) {
+            return msg == WM_CREATE ? -1 : FALSE;
+        }
         handled = false;
         result = 0;
     }

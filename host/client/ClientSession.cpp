@@ -111,6 +111,7 @@ bool ClientSession::start() {
     else
         note(L"module not loaded: " + module_.message);
     if (TabControl* tab = frame_->tabControl()) {
+        tab->start();
         std::wstring pages = L"pages: " + std::to_wstring(tab->pageCount());
         for (int i = 0; i < tab->pageCount(); ++i)
             pages += (i ? L", " : L" ") + std::wstring(tab->page(i)->getTitle().c_str());

@@ -36,11 +36,18 @@ bool TabControl::addPage(ITabPage* page) {
         return false;
     pages_.emplace_back(page);
     windows_.push_back(pageWnd);
-    // The first page is shown at once; later ones wait hidden until their tab is chosen.
+    // The first page is selected at once; it shows when start-up is complete. Later ones wait
+    // hidden until their tab is chosen.
     if (index == 0)
         TabCtrl_SetCurSel(hwnd_, 0);
-    showSelected();
+    if (started_)
+        showSelected();
     return true;
+}
+
+void TabControl::start() {
+    started_ = true;
+    showSelected();
 }
 
 bool TabControl::activatePage(ITabPage* page) {

@@ -31,6 +31,9 @@ public:
     void layout();
     // Detaches the pages before their windows go away with the frame.
     void releasePages();
+    // Start-up is complete: shows the selected page. Pages added before wait hidden, so a page
+    // first shows with everything its module wired up (a page loads its data when first shown).
+    void start();
 
 private:
     void showSelected();
@@ -39,6 +42,7 @@ private:
     HWND hwnd_ = nullptr;
     std::vector<XComPtr<ITabPage>> pages_;
     std::vector<HWND> windows_;
+    bool started_ = false;
 };
 
 } // namespace Client

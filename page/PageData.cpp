@@ -1,0 +1,115 @@
+// The page's one data path: the two valuation dates, the product query and the growth columns.
+#include "module/ResourceText.h"
+#include "module/host/Kernel.h"
+#include "page/AssembleFinancePage.h"
+#include "page/WaitDialog.h"
+
+namespace {
+
+// The latest valuation date not after the picked one.
+const wchar_t kEndDateStatement[] =
+    L"select date from tb_valuelist a left join tb_fund b on a.code = b.code and not b.isdeleted where "
+    L"b.fundtype = '集合理财产品' and isdellisting = 0 and not a.isdeleted and date <= date('%s') order by "
+    L"date "
+    L"desc limit 1 ";
+// The valuation date before the end date.
+const wchar_t kBeginDateStatement[] =
+    L"select date from tb_valuelist a left join tb_fund b on a.code = b.code and not b.isdeleted where  "
+    L"b.fundtype = '集合理财产品' and isdellisting = 0 and not a.isdeleted and date < date('%s') order by "
+    L"date "
+    L"desc limit 1 ";
+
+} // namespace
+
+bool AssembleFinancePage::isIsoDate(const XStringW& text) {
+    if (text.length() != 10)
+        return false;
+    for (int i = 0; i < 10; ++i) {
+        const wchar_t c = text[i];
+        if (i == 4 || i == 7) {
+            if (c != L'-')
+                return false;
+        } else if (c < L'0' || c > L'9') {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AssembleFinancePage::queryDate(const wchar_t* statement, XStringW& date) {
+    XComPtr<Data::IDataTable> scratch = createInstanceAs<Data::IDataTable>("Data.DataTable");
+    if (!scratch)
+        return false;
+    const XStringW sql = XStringW::format(statement, endDate.c_str());
+    if (!database->query(sql.c_str(), scratch.get(), true, 0) || scratch->isEmpty())
+        return false;
+    // The text goes into the next statement: anything but a plain date is refused.
+    XStringW found = scratch->getRow(0).getItem(0).getText();
+    if (!isIsoDate(found))
+        return false;
+    date = found;
+    return true;
+}
+
+void AssembleFinancePage::computeGrowth(Data::IDataTable* table) {
+    const int p1Column = table->getColumnIndex(L"p1");
+    const int p2Column = table->getColumnIndex(L"p2");
+    const int valueColumn = table->getColumnIndex(L"value");
+    const int percentColumn = table->getColumnIndex(L"percent");
+    const int updownColumn = table->getColumnIndex(L"updown");
+    // A table without the query's columns (a failed first query) has nothing to compute.
+    if (p1Column < 0 || p2Column < 0 || valueColumn < 0 || percentColumn < 0 || updownColumn < 0)
+        return;
+    const int rows = table->rowCount();
+    for (int i = 0; i < rows; ++i) {
+        Data::IDataRow& row = table->getRow(i);
+        const double p1 = row.getItem(p1Column).getDouble();
+        const double p2 = row.getItem(p2Column).getDouble();
+        const double value = row.getItem(valueColumn).getDouble();
+        const double rate = p1 + p2 - 1.0;
+        // Exactly -1: no begin value (or neither end value nor dividend), so no growth to show.
+        if (rate == -1.0) {
+            row.getItem(percentColumn).setText(L"");
+            row.getItem(updownColumn).setText(L"");
+        } else {
+            row.getItem(percentColumn).setDouble(rate);
+            row.getItem(updownColumn).setDouble(value * rate);
+        }
+    }
+}
+
+void AssembleFinancePage::loadProductTable(bool quiet) {
+    if (!database || !database->isOpen())
+        return;
+    ++loads;
+    const XStringW picked = pickerDate();
+    if (!picked.isEmpty())
+        endDate = picked;
+    queryDate(kEndDateStatement, endDate);
+
+    WaitDialog wait(L"正在查询数据，请稍等...");
+    if (!quiet && wait.create(ThisModule(), hwnd))
+        wait.show(SW_SHOW);
+
+    queryDate(kBeginDateStatement, beginDate);
+    grid.SetDateTitles(beginDate, endDate);
+
+    const XStringW query = LoadResourceText(ThisModule(), L"SQL", L"QUERY");
+    const XStringW sql = XStringW::format(query.c_str(), beginDate.c_str(), endDate.c_str(), endDate.c_str());
+
+    if (Data::IDataTable* table = grid.GetProductTable()) {
+        // One context: the views and the grid rebuild once per load, not once per cell.
+        XComPtr<Data::IUpdateContext> context = table->beginUpdate();
+        database->query(sql.c_str(), table, table->isEmpty(), 0);
+        computeGrowth(table);
+        if (context)
+            context->commit();
+    }
+
+    if (wait.isWindow())
+        wait.destroyWindow();
+
+    grid.AssembleHeader();
+    if (Data::IDataView* sortView = grid.GetSortView())
+        sortView->refresh(true);
+}
