@@ -22,6 +22,13 @@ XStringW confText(Conf::IConfManager* conf, const wchar_t* path, bool* found) {
 
 } // namespace
 
+AssembleFinanceModuleImpl::~AssembleFinanceModuleImpl() {
+    if (XComPtr<IEvent> themeEvent = getEvent("event_theme_changed"))
+        themeEvent->unsubscribe(&AssembleFinanceModuleImpl::onThemeChanged, this);
+    if (XComPtr<IEvent> command = getEvent("Event_AssembleFinanceCmd"))
+        command->unsubscribe(&AssembleFinanceModuleImpl::onCommand, this);
+}
+
 bool AssembleFinanceModuleImpl::getModuleInfo(ModuleInfo& info) {
     info.name = kModuleName;
     info.description = kModuleDescription;

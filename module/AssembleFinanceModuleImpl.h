@@ -13,7 +13,8 @@ public:
     static constexpr int32_t kModuleVersion = 0x01000001;
 
     AssembleFinanceModuleImpl() = default;
-    ~AssembleFinanceModuleImpl() = default;
+    // Runs when the library is unloaded: the host's events must not call into it afterwards.
+    ~AssembleFinanceModuleImpl();
     AssembleFinanceModuleImpl(const AssembleFinanceModuleImpl&) = delete;
     AssembleFinanceModuleImpl& operator=(const AssembleFinanceModuleImpl&) = delete;
 

@@ -46,6 +46,9 @@ AssembleFinancePage::AssembleFinancePage() {
 }
 
 AssembleFinancePage::~AssembleFinancePage() {
+    // The host's events outlive the page (and, at unload, the library): a raise after this
+    // must not reach a destroyed page.
+    unsubscribeEvents();
     // The host normally destroys the window first; a page that still has one (a host that
     // unloads without closing) must not leave its indicator animating a freed object.
     if (refreshIndicator) {

@@ -79,6 +79,7 @@ private:
     bool onNotify(const NMHDR& header);
     void onUpdateMessage();
     void showRefreshIndicator();
+    void unsubscribeEvents();
     void createFonts();
     XStringW pickerDate() const;
     // The first column of the first row of the date statement for endDate, when it is a date.

@@ -36,6 +36,20 @@ void AssembleFinancePage::attachHost(IApp* host) {
     subscribe("event_update_buyredeemstate", &AssembleFinancePage::onBuyRedeemStateUpdate, this);
 }
 
+void AssembleFinancePage::unsubscribeEvents() {
+    const struct {
+        const char* name;
+        EventHandler handler;
+    } subscriptions[] = {
+        {"event_ConcernChanged", &AssembleFinancePage::onConcernChanged},
+        {"event_update_buyredeemstate", &AssembleFinancePage::onBuyRedeemStateUpdate},
+        {"event_update_lastvalue", &AssembleFinancePage::onLastValueUpdate},
+    };
+    for (const auto& s : subscriptions)
+        if (XComPtr<IEvent> event = getEvent(s.name))
+            event->unsubscribe(s.handler, this);
+}
+
 void AssembleFinancePage::setDatabase(IDatabase* db) {
     database = db;
     subscribe("event_update_lastvalue", &AssembleFinancePage::onLastValueUpdate, this);

@@ -1,0 +1,125 @@
+// The data path on a small database with known values: settled dates, header titles, and growth
+// computed here from the definitions (rate = (end value + dividend on the end date) / begin
+// value - 1, growth = end value * rate, nothing when there is no begin value).
+#include <gtest/gtest.h>
+#include "tests/page/PageTestHost.h"
+
+using pagetest::PageHarness;
+
+namespace {
+
+struct Expected {
+    const wchar_t* code;
+    double endValue, endTotal, beginValue, beginTotal, dividend;
+    bool hasBegin, hasEnd;
+};
+
+// The collective, listed, non-deleted products and their values on 2024-03-05 and 2024-03-04.
+const Expected kMarch5[] = {
+    {L"100001", 1.21, 1.31, 1.1, 1.2, 0.0, true, true},
+    {L"100002", 1.05, 1.05, 0, 0, 0.0, false, true},
+    {L"100003", 1.9, 2.6, 2.0, 2.5, 0.2, true, true},
+    {L"100004", 0, 0, 1.5, 1.5, 0.0, true, false},
+};
+
+void expectMarch5(PageHarness& h) {
+    EXPECT_EQ(h.page->getEndDate().compare(L"2024-03-05"), 0) << h.page->getEndDate().c_str();
+    EXPECT_EQ(h.page->getBeginDate().compare(L"2024-03-04"), 0) << h.page->getBeginDate().c_str();
+    ASSERT_EQ(h.table()->rowCount(), 4);
+    for (const Expected& e : kMarch5) {
+        SCOPED_TRACE(testing::Message() << "product #" << (&e - kMarch5));
+        int row = h.rowOf(e.code);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(h.isNull(row, L"value"), !e.hasEnd);
+        EXPECT_EQ(h.isNull(row, L"previousvalue"), !e.hasBegin);
+        if (e.hasEnd) {
+            EXPECT_DOUBLE_EQ(h.number(row, L"value"), e.endValue);
+            EXPECT_DOUBLE_EQ(h.number(row, L"totalvalue"), e.endTotal);
+        }
+        if (e.hasBegin) {
+            EXPECT_DOUBLE_EQ(h.number(row, L"previousvalue"), e.beginValue);
+            EXPECT_DOUBLE_EQ(h.number(row, L"previoustotalvalue"), e.beginTotal);
+        }
+        if (!e.hasBegin || (!e.hasEnd && e.dividend == 0)) {
+            EXPECT_TRUE(h.isNull(row, L"percent"));
+            EXPECT_TRUE(h.isNull(row, L"updown"));
+        } else {
+            const double rate = (e.endValue + e.dividend) / e.beginValue - 1.0;
+            EXPECT_NEAR(h.number(row, L"percent"), rate, 1e-12);
+            EXPECT_NEAR(h.number(row, L"updown"), e.endValue * rate, 1e-12);
+        }
+    }
+    const XStringW header = h.page->productGrid().GetHeader();
+    EXPECT_GE(header.find(L"2024-03-05"), 0);
+    EXPECT_GE(header.find(L"2024-03-04"), 0);
+    EXPECT_LT(header.find(L"beg_date"), 0);
+    EXPECT_LT(header.find(L"end_date"), 0);
+}
+
+} // namespace
+
+TEST(PageData, HolidayWeekendAndOrdinaryDatesSettleOnValuationDates) {
+    PageHarness h(pagetest::makeDatabase(L"dates.db"));
+    h.pick(2024, 3, 6); // a holiday: back to the Tuesday before
+    expectMarch5(h);
+    h.pick(2024, 3, 9); // a Saturday; the Thursday only has other or delisted products
+    expectMarch5(h);
+    h.pick(2024, 3, 5); // an ordinary valuation date
+    expectMarch5(h);
+    // Texts the query writes: states and the company.
+    int row = h.rowOf(L"100002");
+    EXPECT_EQ(h.table()->getRow(row).getItem(L"buystate").getText().compare(L"暂停"), 0);
+    EXPECT_EQ(h.table()->getRow(row).getItem(L"redeemstate").getText().compare(L"开放"), 0);
+    EXPECT_EQ(h.table()->getRow(h.rowOf(L"100001")).getItem(L"company").getText().compare(
+                  L"甲基金-甲基金管理有限公司"),
+              0);
+
+    h.pick(2024, 3, 4); // the first Monday: begin on the Friday before
+    EXPECT_EQ(h.page->getBeginDate().compare(L"2024-03-01"), 0);
+    int first = h.rowOf(L"100001");
+    EXPECT_NEAR(h.number(first, L"percent"), 1.1 / 1.0 - 1.0, 1e-12);
+    EXPECT_TRUE(h.isNull(h.rowOf(L"100003"), L"percent")); // no value on the Friday
+}
+
+TEST(PageData, DateBeforeAllValuesKeepsPickAndPreviousBeginDate) {
+    // Hidden, so that no load on showing settles a begin date first.
+    PageHarness h(pagetest::makeDatabase(L"early.db"), false);
+    h.pick(2024, 2, 20);
+    EXPECT_EQ(h.page->getEndDate().compare(L"2024-02-20"), 0);
+    EXPECT_TRUE(h.page->getBeginDate().isEmpty());
+    const XStringW header = h.page->productGrid().GetHeader();
+    EXPECT_GE(header.find(L"beg_date"), 0);
+    EXPECT_GE(header.find(L"2024-02-20"), 0);
+    // No value on either date: every product is listed without growth.
+    ASSERT_EQ(h.table()->rowCount(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(h.isNull(i, L"percent"));
+
+    h.pick(2024, 3, 5);
+    h.pick(2024, 2, 20);
+    // The begin date stays what the last successful lookup gave.
+    EXPECT_EQ(h.page->getBeginDate().compare(L"2024-03-04"), 0);
+}
+
+TEST(PageData, ADateTextThatIsNoDateNeverReachesTheNextStatement) {
+    // The newest row's date is not a plain date: it must be neither used nor put into SQL.
+    PageHarness h(pagetest::makeDatabase(
+        L"baddate.db", "insert into tb_valuelist values ('100001', '2024-03-09'' or ''1', 9.0, 9.0, 0);"));
+    h.pick(2024, 3, 10);
+    EXPECT_EQ(h.page->getEndDate().compare(L"2024-03-10"), 0);
+    EXPECT_TRUE(h.page->getBeginDate().isEmpty());
+    for (const auto& s : h.database->statements)
+        EXPECT_EQ(s.sql.find(L"' or '"), std::wstring::npos);
+    EXPECT_TRUE(AssembleFinancePage::isIsoDate(XStringW(L"2024-03-05")));
+    EXPECT_FALSE(AssembleFinancePage::isIsoDate(XStringW(L"2024-3-05")));
+    EXPECT_FALSE(AssembleFinancePage::isIsoDate(XStringW(L"2024-03-05 ")));
+    EXPECT_FALSE(AssembleFinancePage::isIsoDate(XStringW(L"2024/03/05")));
+}
+
+TEST(PageData, MissingOrBrokenDatabaseLoadsNothing) {
+    PageHarness h(pagetest::scratchPath(L"no_such.db"));
+    h.pick(2024, 3, 5);
+    EXPECT_EQ(h.page->loadCount(), 0);
+    EXPECT_TRUE(h.database->statements.empty());
+    EXPECT_TRUE(h.table()->isEmpty());
+}

@@ -1,0 +1,227 @@
+// The page with real windows: picker notifications, the wait dialog, host events, the refresh
+// indicator and themes.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <gdiplus.h>
+#include "module/host/Kernel.h"
+#include "page/WaitDialog.h"
+#include "tests/gridframe/FakeTheme.h"
+#include "tests/page/PageTestHost.h"
+
+using pagetest::PageHarness;
+
+namespace {
+
+class GdiplusEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    }
+    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+
+std::wstring& database() {
+    static std::wstring file = pagetest::makeDatabase(L"window.db");
+    return file;
+}
+
+bool indicatorShown(PageHarness& h) {
+    GifWnd* gif = h.page->getRefreshIndicator();
+    return gif && gif->isWindow() && IsWindowVisible(gif->hwnd);
+}
+
+} // namespace
+
+TEST(PagePicker, CalendarBrowsingLoadsOnceAndKeyboardChangesLoadEach) {
+    PageHarness h(database());
+    // The first showing of an empty table loaded it with the wait dialog.
+    EXPECT_EQ(h.database->productQueries(), 1);
+    EXPECT_TRUE(h.database->anyWithWaitDialog());
+    h.database->statements.clear();
+
+    h.notify(DTN_DROPDOWN);
+    for (int day = 1; day <= 3; ++day)
+        h.pick(2024, 3, day); // browsing the open calendar
+    EXPECT_EQ(h.database->productQueries(), 0);
+    h.notify(DTN_CLOSEUP);
+    EXPECT_EQ(h.database->productQueries(), 1);
+
+    h.pick(2024, 3, 4);
+    h.pick(2024, 3, 5);
+    EXPECT_EQ(h.database->productQueries(), 3);
+    // Every load the user asked for shows the wait dialog while the begin date and the products
+    // are read, and takes it down again.
+    EXPECT_TRUE(h.database->statements.back().waitDialogShown);
+    EXPECT_EQ(WaitDialog::active(), nullptr);
+}
+
+TEST(PagePicker, QuietLoadsNeverShowTheWaitDialog) {
+    PageHarness h(database());
+    h.database->statements.clear();
+    h.page->loadProductTable(true);
+    SendMessageW(h.page->hwnd, AssembleFinancePage::kUpdateMessage, 0, 0);
+    EXPECT_EQ(h.database->productQueries(), 2);
+    EXPECT_FALSE(h.database->anyWithWaitDialog());
+}
+
+TEST(WaitDialogTest, WideTextGivesA680PixelDialogCentredOnItsParent) {
+    wguitest::HostWindow parent(RECT{100, 50, 900, 450});
+    std::wstring wide(200, L'宽');
+    WaitDialog dialog(wide.c_str());
+    ASSERT_NE(dialog.create(GetModuleHandleW(nullptr), parent.hwnd), nullptr);
+    EXPECT_EQ(WaitDialog::active(), &dialog);
+    RECT r = dialog.windowRect();
+    EXPECT_EQ(r.right - r.left, 680);
+    EXPECT_EQ(r.left, 100 + (800 - 680) / 2);
+    EXPECT_EQ(r.top, 50 + (400 - (r.bottom - r.top)) / 2);
+    dialog.destroyWindow();
+    EXPECT_EQ(WaitDialog::active(), nullptr);
+}
+
+TEST(WaitDialogTest, TextIsDefaultedAndCutToTheBuffer) {
+    EXPECT_STREQ(WaitDialog(nullptr).text(), L"请稍等...");
+    EXPECT_STREQ(WaitDialog(L"").text(), L"请稍等...");
+    std::wstring longText(1000, L'x');
+    WaitDialog cut(longText.c_str());
+    EXPECT_EQ(wcslen(cut.text()), static_cast<size_t>(WaitDialog::kTextCapacity - 1));
+    // Without a parent window the dialog centres itself on the desktop.
+    WaitDialog alone(L"短");
+    ASSERT_NE(alone.create(GetModuleHandleW(nullptr), nullptr), nullptr);
+    RECT desktop{}, r = alone.windowRect();
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    EXPECT_EQ(r.left, desktop.left + (desktop.right - desktop.left - (r.right - r.left)) / 2);
+}
+
+TEST(PageEvents, ValueUpdateReloadsQuietlyAndCyclesTheIndicator) {
+    PageHarness h(database());
+    ASSERT_TRUE(indicatorShown(h)) << "the theme's refresh image should be showing";
+    EXPECT_TRUE(h.page->getRefreshIndicator()->isAnimating());
+    h.database->statements.clear();
+
+    PageHarness::raise("event_update_lastvalue", 11, 1, 1);
+    EXPECT_EQ(h.database->productQueries(), 1);
+    EXPECT_FALSE(h.database->anyWithWaitDialog());
+    EXPECT_FALSE(indicatorShown(h));
+    EXPECT_FALSE(h.page->getRefreshIndicator()->isAnimating());
+
+    // Sixty seconds later the timer brings it back.
+    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
+    EXPECT_TRUE(indicatorShown(h));
+
+    // Another kind hides without reloading; a state other than 1 does nothing at all.
+    PageHarness::raise("event_update_lastvalue", 3, 1, 1);
+    EXPECT_EQ(h.database->productQueries(), 1);
+    EXPECT_FALSE(indicatorShown(h));
+    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
+    PageHarness::raise("event_update_lastvalue", 11, 0, 1);
+    EXPECT_EQ(h.database->productQueries(), 1);
+    EXPECT_TRUE(indicatorShown(h));
+}
+
+TEST(PageEvents, StateUpdateOnAHiddenPageEmptiesTheTableUntilItShows) {
+    PageHarness h(database());
+    ASSERT_FALSE(h.table()->isEmpty());
+    h.page->hide();
+    h.database->statements.clear();
+    PageHarness::raise("event_update_buyredeemstate", 0, 1, 1);
+    EXPECT_TRUE(h.table()->isEmpty());
+    EXPECT_EQ(h.database->productQueries(), 0);
+
+    h.page->show();
+    EXPECT_EQ(h.database->productQueries(), 1);
+    EXPECT_TRUE(h.database->anyWithWaitDialog());
+    EXPECT_FALSE(h.table()->isEmpty());
+    // Shown again with a filled table: no load.
+    h.page->hide();
+    h.page->show();
+    EXPECT_EQ(h.database->productQueries(), 1);
+    // Without the flag the host's state report asks for nothing.
+    PageHarness::raise("event_update_buyredeemstate", 0, 1, 0);
+    EXPECT_EQ(h.database->productQueries(), 1);
+}
+
+TEST(PageTheme, MissingKeysKeepColoursAndNullThemeStillRereadsZoom) {
+    PageHarness h(database());
+    XComPtr<FakeTheme> theme(new FakeTheme);
+    theme->colors["wnd_general_bg"] = RGB(10, 20, 30);
+    theme->colors["list_name"] = RGB(200, 0, 0);
+    h.page->applyTheme(theme.get());
+    EXPECT_EQ(h.page->getBackgroundColour(), RGB(10, 20, 30));
+    EXPECT_EQ(h.page->productGrid().GetThemeColor(AssembleFinanceGrid::ListName), RGB(200, 0, 0));
+
+    // The strip is painted in that colour.
+    UpdateWindow(h.page->hwnd);
+    RedrawWindow(h.page->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    {
+        wguitest::pumpMessages();
+        HDC dc = GetDC(h.page->hwnd);
+        EXPECT_EQ(GetPixel(dc, 150, 27), RGB(10, 20, 30));
+        ReleaseDC(h.page->hwnd, dc);
+    }
+
+    XComPtr<FakeTheme> bare(new FakeTheme);
+    bare->colors["list_cur_data"] = RGB(1, 2, 3);
+    h.page->applyTheme(bare.get());
+    EXPECT_EQ(h.page->getBackgroundColour(), RGB(10, 20, 30));
+    EXPECT_EQ(h.page->productGrid().GetThemeColor(AssembleFinanceGrid::ListName), RGB(200, 0, 0));
+    EXPECT_EQ(h.page->productGrid().GetThemeColor(AssembleFinanceGrid::ListCurData), RGB(1, 2, 3));
+
+    XComPtr<Conf::IConfKey> zoom = h.app->getUserConfManager()->openKey(L"/Client2/UserConfig/FontSize");
+    XComPtr<Conf::IConfValue> value = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+    ASSERT_TRUE(zoom && value);
+    value->setString(L"1.5");
+    zoom->setValue(value.get());
+    h.page->applyTheme(nullptr);
+    EXPECT_DOUBLE_EQ(h.page->productGrid().FontZoom(), 1.5);
+}
+
+TEST(PageTheme, ThemeChangeRebuildsTheIndicatorOnItsNextShowing) {
+    PageHarness h(database());
+    GifWnd* before = h.page->getRefreshIndicator();
+    ASSERT_NE(before, nullptr);
+    PageHarness::raise("event_update_lastvalue", 11, 1, 1);
+    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
+    EXPECT_EQ(h.page->getRefreshIndicator(), before);
+
+    h.page->markThemeChanged();
+    PageHarness::raise("event_update_lastvalue", 11, 1, 1);
+    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
+    EXPECT_NE(h.page->getRefreshIndicator(), nullptr);
+    EXPECT_TRUE(indicatorShown(h));
+}
+
+TEST(PageWindow, LayoutAndTabPageOperations) {
+    PageHarness h(database());
+    EXPECT_EQ(h.page->getTitle().compare(L"集合理财产品"), 0);
+    EXPECT_TRUE(h.page->isCreated());
+    wchar_t className[64] = {};
+    GetClassNameW(h.page->hwnd, className, 64);
+    EXPECT_STREQ(className, L"Client2_AssembleFinancePage");
+    EXPECT_EQ(GetWindowLongW(h.page->hwnd, GWL_STYLE) & (WS_CHILD | WS_CLIPCHILDREN),
+              static_cast<LONG>(WS_CHILD | WS_CLIPCHILDREN));
+
+    h.page->move(0, 0, 800, 400);
+    RECT grid{};
+    GetWindowRect(h.page->productGrid().GetHwnd(), &grid);
+    MapWindowPoints(nullptr, h.page->hwnd, reinterpret_cast<POINT*>(&grid), 2);
+    EXPECT_EQ(grid.top, 30);
+    EXPECT_EQ(grid.right - grid.left, 800);
+    EXPECT_EQ(grid.bottom - grid.top, 370);
+    // Below the strip's height the grid has no height left.
+    h.page->move(0, 0, 800, 20);
+    GetClientRect(h.page->productGrid().GetHwnd(), &grid);
+    EXPECT_EQ(grid.bottom, 0);
+
+    HWND picker = h.page->getDatePicker();
+    EXPECT_EQ(GetDlgCtrlID(picker), AssembleFinancePage::kPickerId);
+    RECT pickerRect{};
+    GetWindowRect(picker, &pickerRect);
+    MapWindowPoints(nullptr, h.page->hwnd, reinterpret_cast<POINT*>(&pickerRect), 2);
+    EXPECT_EQ(pickerRect.left, 305);
+    EXPECT_EQ(pickerRect.top, 5);
+}
