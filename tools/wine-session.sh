@@ -18,6 +18,11 @@ start)
     [ "$n" -gt 2 ] 2>/dev/null && eval "exec $n>&-" 2>/dev/null
   done
   mkdir -p "$state"
+  # A session already started for this build is reused rather than doubled.
+  if [ -z "${DISPLAY:-}" ] && [ -f "$state/xvfb.pid" ] && [ -f "$state/display" ] &&
+     kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null; then
+    export DISPLAY=$(cat "$state/display")
+  fi
   if [ -z "${DISPLAY:-}" ]; then
     for n in $(seq 90 130); do
       [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
@@ -25,11 +30,13 @@ start)
       echo $! >"$state/xvfb.pid"
       for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
       export DISPLAY=:$n
+      echo "$DISPLAY" >"$state/display"
       break
     done
   fi
   mkdir -p "$WINEPREFIX"
-  "$server" -p >/dev/null 2>&1 </dev/null
+  # Fails harmlessly when this prefix's server is already running.
+  "$server" -p >/dev/null 2>&1 </dev/null || true
   # Boot the prefix (created on first use) so that Wine's own services start here, detached from
   # the output of the programs under test; otherwise they would hold a test's output pipe open.
   /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
@@ -54,7 +61,7 @@ stop)
   "$server" -k 2>/dev/null || true
   if [ -f "$state/xvfb.pid" ]; then
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid"
+    rm -f "$state/xvfb.pid" "$state/display"
   fi
   ;;
 *)

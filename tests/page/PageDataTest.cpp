@@ -70,8 +70,11 @@ TEST(PageData, HolidayWeekendAndOrdinaryDatesSettleOnValuationDates) {
     int row = h.rowOf(L"100002");
     EXPECT_EQ(h.table()->getRow(row).getItem(L"buystate").getText().compare(L"暂停"), 0);
     EXPECT_EQ(h.table()->getRow(row).getItem(L"redeemstate").getText().compare(L"开放"), 0);
-    EXPECT_EQ(h.table()->getRow(h.rowOf(L"100001")).getItem(L"company").getText().compare(
-                  L"甲基金-甲基金管理有限公司"),
+    EXPECT_EQ(h.table()
+                  ->getRow(h.rowOf(L"100001"))
+                  .getItem(L"company")
+                  .getText()
+                  .compare(L"甲基金-甲基金管理有限公司"),
               0);
 
     h.pick(2024, 3, 4); // the first Monday: begin on the Friday before

@@ -87,10 +87,13 @@ PageHarness::PageHarness(const std::wstring& databaseFile, bool show) {
     app->setConfManagers(services.systemConf.get(), services.userConf.get());
 
     database = XComPtr<CountingDatabase>(new CountingDatabase(openDatabase(databaseFile.c_str(), 2000)));
+    SetLastError(0);
     parent = std::make_unique<wguitest::HostWindow>(RECT{0, 0, 1000, 600});
+    EXPECT_NE(parent->hwnd, nullptr) << "parent error " << GetLastError();
     page = std::make_unique<AssembleFinancePage>();
     page->attachHost(app.get());
-    EXPECT_NE(page->create(parent->hwnd, nullptr), nullptr);
+    SetLastError(0);
+    EXPECT_NE(page->create(parent->hwnd, nullptr), nullptr) << "error " << GetLastError();
     page->move(0, 0, 1000, 600);
     XComPtr<ITheme> theme = services.themeMgr ? services.themeMgr->getCurrentTheme() : nullptr;
     page->applyTheme(theme.get());
