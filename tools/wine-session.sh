@@ -55,6 +55,12 @@ start)
     done
     touch "$WINEPREFIX/.fontlink2"
   fi
+  # A crashing program ends at once with a failure instead of waiting in Wine's debugger.
+  if [ ! -f "$WINEPREFIX/.nodebugger" ]; then
+    /usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+      /t REG_SZ /d false /f >/dev/null 2>&1 </dev/null || true
+    touch "$WINEPREFIX/.nodebugger"
+  fi
   echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
   ;;
 stop)

@@ -72,21 +72,29 @@ bool CountingDatabase::anyWithWaitDialog() const {
     return false;
 }
 
-PageHarness::PageHarness(const std::wstring& databaseFile, bool show) {
-    for (const char* name : {"event_ConcernChanged", "event_update_buyredeemstate", "event_update_lastvalue"})
-        createEvent(name);
-    profile = scratchPath(L"profile");
+XComPtr<Client::ClientApp> PageHarness::makeApp() {
+    std::wstring profile = scratchPath(L"profile");
     CreateDirectoryW(profile.c_str(), nullptr);
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring programDir(exe);
     programDir.resize(programDir.find_last_of(L"\\/"));
     Client::HostServices services = Client::createHostServices(profile, programDir);
-    app = XComPtr<Client::ClientApp>(new Client::ClientApp());
+    XComPtr<Client::ClientApp> app(new Client::ClientApp());
     app->setThemeManager(services.themeMgr.get());
     app->setConfManagers(services.systemConf.get(), services.userConf.get());
+    return app;
+}
 
-    database = XComPtr<CountingDatabase>(new CountingDatabase(openDatabase(databaseFile.c_str(), 2000)));
+XComPtr<IDatabase> PageHarness::openHostDatabase(const std::wstring& file) {
+    return openDatabase(file.c_str(), 2000);
+}
+
+PageHarness::PageHarness(const std::wstring& databaseFile, bool show) {
+    for (const char* name : {"event_ConcernChanged", "event_update_buyredeemstate", "event_update_lastvalue"})
+        createEvent(name);
+    app = makeApp();
+    database = XComPtr<CountingDatabase>(new CountingDatabase(openHostDatabase(databaseFile)));
     SetLastError(0);
     parent = std::make_unique<wguitest::HostWindow>(RECT{0, 0, 1000, 600});
     EXPECT_NE(parent->hwnd, nullptr) << "parent error " << GetLastError();
@@ -95,7 +103,8 @@ PageHarness::PageHarness(const std::wstring& databaseFile, bool show) {
     SetLastError(0);
     EXPECT_NE(page->create(parent->hwnd, nullptr), nullptr) << "error " << GetLastError();
     page->move(0, 0, 1000, 600);
-    XComPtr<ITheme> theme = services.themeMgr ? services.themeMgr->getCurrentTheme() : nullptr;
+    XComPtr<IThemeMgr> themes = app->getThemeManager();
+    XComPtr<ITheme> theme = themes ? themes->getCurrentTheme() : nullptr;
     page->applyTheme(theme.get());
     page->setDatabase(database.get());
     if (show)

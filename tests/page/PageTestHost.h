@@ -70,8 +70,10 @@ public:
     bool isNull(int row, const wchar_t* column);
 
     static void raise(const char* eventName, int32_t kind, int32_t state, uint8_t flag);
+    // The client's application object with its real services over a scratch profile.
+    static XComPtr<Client::ClientApp> makeApp();
+    static XComPtr<IDatabase> openHostDatabase(const std::wstring& file);
 
-    std::wstring profile;
     XComPtr<Client::ClientApp> app;
     XComPtr<CountingDatabase> database;
     std::unique_ptr<wguitest::HostWindow> parent;
