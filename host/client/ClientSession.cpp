@@ -62,6 +62,11 @@ bool ClientSession::start() {
     app_->setThemeManager(services.themeMgr);
     for (const std::wstring& m : services.notes)
         note(m);
+    // The host's events exist before any module starts, so modules that look them up (rather
+    // than create them) can subscribe while they initialise.
+    for (const char* name : {"event_theme_changed", "event_update_lastvalue", "event_update_buyredeemstate",
+                             "event_ConcernChanged"})
+        createEvent(name);
 
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu();

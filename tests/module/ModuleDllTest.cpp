@@ -1,0 +1,246 @@
+// The module as the client loads it: mod_AssembleFinance.dll through LoadLibrary and
+// ModuleInstance, then a whole client session over a generated sample database, whose product
+// table is checked against values computed here, straight from the database and the
+// definitions: the end date is the latest valuation date of a listed collective product not after
+// the pick, the begin date the one before; rate = (end value + dividend on the end date) / begin
+// value - 1; growth = end value * rate; nothing when there is no begin value.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <sqlite3.h>
+#include <map>
+#include <optional>
+#include <set>
+#include "host/client/ClientSession.h"
+#include "host/sampledata/SampleFile.h"
+#include "host/sampledata/TradingCalendar.h"
+#include "module/IAssembleFinanceModule.h"
+#include "module/host/Kernel.h"
+
+namespace {
+
+using Entry = IAssembleFinanceModule* (*)();
+
+std::wstring scratch(const wchar_t* name) {
+    wchar_t dir[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + L"module_dll_tests_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
+}
+
+std::wstring wide(const std::string& utf8) {
+    return XStringW::fromUtf8(utf8.c_str()).c_str();
+}
+
+// What the database says, read without the module's statements.
+class Oracle {
+public:
+    struct Row {
+        std::string code, company, createdate;
+        std::optional<double> endValue, endTotal, beginValue, beginTotal, dividend;
+        std::optional<int> buyState, redeemState;
+    };
+
+    explicit Oracle(const std::wstring& file) {
+        EXPECT_EQ(sqlite3_open16(file.c_str(), &db_), SQLITE_OK);
+        each("select f.code, f.createdate, (select name from tb_investadvisor where guid = f.companyguid and "
+             "not isdeleted) from tb_fund f where f.fundtype = '集合理财产品' and f.isdellisting = 0 and not "
+             "f.isdeleted",
+             [&](sqlite3_stmt* s) {
+                 Row r;
+                 r.code = text(s, 0);
+                 r.createdate = text(s, 1);
+                 r.company = text(s, 2);
+                 products_[r.code] = r;
+             });
+        each("select v.date from tb_valuelist v join tb_fund f on f.code = v.code where not v.isdeleted and "
+             "f.fundtype = '集合理财产品' and f.isdellisting = 0 and not f.isdeleted group by v.date",
+             [&](sqlite3_stmt* s) { dates_.insert(text(s, 0)); });
+    }
+    ~Oracle() { sqlite3_close(db_); }
+
+    const std::set<std::string>& dates() const { return dates_; }
+    // The latest valuation date not after (or, strictly, before) day; empty when none.
+    std::string latest(const std::string& day, bool strictly) const {
+        auto it = strictly ? dates_.lower_bound(day) : dates_.upper_bound(day);
+        return it == dates_.begin() ? std::string() : *std::prev(it);
+    }
+
+    std::map<std::string, Row> rows(const std::string& begin, const std::string& end) {
+        std::map<std::string, Row> out = products_;
+        auto values = [&](const std::string& date, bool isEnd) {
+            each("select code, value, totalvalue from tb_valuelist where not isdeleted and date = '" + date +
+                     "'",
+                 [&](sqlite3_stmt* s) {
+                     auto found = out.find(text(s, 0));
+                     if (found == out.end())
+                         return;
+                     (isEnd ? found->second.endValue : found->second.beginValue) = number(s, 1);
+                     (isEnd ? found->second.endTotal : found->second.beginTotal) = number(s, 2);
+                 });
+        };
+        values(begin, false);
+        values(end, true);
+        each("select code, bonus from tb_bonus where not isdeleted and currdate = '" + end + "'",
+             [&](sqlite3_stmt* s) {
+                 auto found = out.find(text(s, 0));
+                 if (found != out.end())
+                     found->second.dividend = number(s, 1);
+             });
+        each("select code, buystate, redeemstate from tb_buyredeemstate where not isdeleted",
+             [&](sqlite3_stmt* s) {
+                 auto found = out.find(text(s, 0));
+                 if (found != out.end()) {
+                     found->second.buyState = sqlite3_column_int(s, 1);
+                     found->second.redeemState = sqlite3_column_int(s, 2);
+                 }
+             });
+        return out;
+    }
+
+private:
+    template <class F> void each(const std::string& sql, F onRow) {
+        sqlite3_stmt* s = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
+        while (sqlite3_step(s) == SQLITE_ROW)
+            onRow(s);
+        sqlite3_finalize(s);
+    }
+    static std::string text(sqlite3_stmt* s, int i) {
+        const unsigned char* t = sqlite3_column_text(s, i);
+        return t ? reinterpret_cast<const char*>(t) : "";
+    }
+    static std::optional<double> number(sqlite3_stmt* s, int i) {
+        if (sqlite3_column_type(s, i) == SQLITE_NULL)
+            return std::nullopt;
+        return sqlite3_column_double(s, i);
+    }
+
+    sqlite3* db_ = nullptr;
+    std::map<std::string, Row> products_;
+    std::set<std::string> dates_;
+};
+
+void expectTable(Data::IDataTable* table, const std::map<std::string, Oracle::Row>& expected) {
+    ASSERT_EQ(table->rowCount(), static_cast<int>(expected.size()));
+    int i = 0;
+    for (const auto& [code, e] : expected) {
+        Data::IDataRow& row = table->getRow(i++);
+        ASSERT_EQ(std::wstring(row.getItem(L"code").getText().c_str()), wide(code));
+        SCOPED_TRACE(code);
+        auto same = [&](const wchar_t* column, const std::optional<double>& value) {
+            Data::IDataItem& cell = row.getItem(column);
+            EXPECT_EQ(cell.isNull(), !value.has_value()) << "column " << XStringW(column).toUtf8().c_str();
+            if (value && !cell.isNull()) {
+                EXPECT_NEAR(cell.getDouble(), *value, 1e-9);
+            }
+        };
+        same(L"value", e.endValue);
+        same(L"totalvalue", e.endTotal);
+        same(L"previousvalue", e.beginValue);
+        same(L"previoustotalvalue", e.beginTotal);
+        std::optional<double> rate, growth;
+        if (e.beginValue && *e.beginValue != 0 && (e.endValue || e.dividend)) {
+            rate = (e.endValue.value_or(0) + e.dividend.value_or(0)) / *e.beginValue - 1.0;
+            growth = e.endValue.value_or(0) * *rate;
+        }
+        same(L"percent", rate);
+        same(L"updown", growth);
+        EXPECT_EQ(std::wstring(row.getItem(L"company").getText().c_str()), wide(e.company));
+        EXPECT_EQ(std::wstring(row.getItem(L"createdate").getText().c_str()), wide(e.createdate));
+        EXPECT_EQ(std::wstring(row.getItem(L"buystate").getText().c_str()),
+                  e.buyState.value_or(1) == 0 ? L"暂停" : L"开放");
+        EXPECT_EQ(std::wstring(row.getItem(L"redeemstate").getText().c_str()),
+                  e.redeemState.value_or(1) == 0 ? L"暂停" : L"开放");
+    }
+}
+
+std::string dayText(int64_t day) {
+    return TradingCalendar::format(day);
+}
+
+} // namespace
+
+TEST(ModuleDll, OneObjectWithItsIdentityAndRefusedInitialisations) {
+    HMODULE library = LoadLibraryW(L"mod_AssembleFinance.dll");
+    ASSERT_NE(library, nullptr);
+    auto entry = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(library, "ModuleInstance")));
+    ASSERT_NE(entry, nullptr);
+    IAssembleFinanceModule* module = entry();
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(entry(), module);
+    EXPECT_EQ(module->addRef(), 1);
+    EXPECT_EQ(module->release(), 1);
+    EXPECT_EQ(module->release(), 1);
+
+    ModuleInfo info;
+    ASSERT_TRUE(module->getModuleInfo(info));
+    EXPECT_STREQ(info.name.c_str(), "mod_AssembleFinance");
+    EXPECT_EQ(info.description.compare(L"集合理财产品净值模块"), 0);
+    EXPECT_EQ(info.moduleNumber, 5150);
+    EXPECT_EQ(info.moduleVersion, 0x01000001);
+
+    XComPtr<Client::ClientApp> bare(new Client::ClientApp());
+    XStringW error;
+    EXPECT_EQ(module->initialize(bare.get(), error), 1);
+    EXPECT_TRUE(error.isEmpty());
+    bare->clear();
+}
+
+TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
+    SampleOptions options;
+    options.products = 80;
+    options.days = 60;
+    const std::wstring file = scratch(L"sample.db");
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    Oracle oracle(file);
+    ASSERT_GT(oracle.dates().size(), 20u);
+
+    Client::ClientOptions o;
+    o.databasePath = file;
+    o.profileDir = scratch(L"profile");
+    o.modulePath = L"mod_AssembleFinance.dll";
+    Client::ClientSession session(o);
+    ASSERT_TRUE(session.start());
+    ASSERT_TRUE(session.module().ok()) << XStringW(session.module().message.c_str()).toUtf8().c_str();
+    auto* module = static_cast<IAssembleFinanceModule*>(session.module().module);
+    EXPECT_EQ(session.frame()->toolButtonCount(), 1);
+    for (const char* name : {"event_theme_changed", "Event_AssembleFinanceCmd", "event_ConcernChanged",
+                             "event_update_buyredeemstate", "event_update_lastvalue"})
+        EXPECT_GE(getEvent(name)->subscriberCount(), 1) << name;
+
+    // Dates as a user would pick them: an ordinary valuation date, the Saturday after it, a
+    // weekday holiday, a day before all values.
+    const std::string ordinary = *std::next(oracle.dates().begin(), 30);
+    int64_t ordinaryDay = 0, saturday = 0, holiday = 0, first = 0;
+    ASSERT_TRUE(TradingCalendar::parse(ordinary, ordinaryDay));
+    ASSERT_TRUE(TradingCalendar::parse(*oracle.dates().begin(), first));
+    for (saturday = ordinaryDay + 1; !TradingCalendar::isWeekend(saturday); ++saturday) {
+    }
+    for (int64_t d = first; d < ordinaryDay + 400 && !holiday; ++d)
+        if (!TradingCalendar::isWeekend(d) && !oracle.dates().count(dayText(d)) &&
+            dayText(d) < *oracle.dates().rbegin())
+            holiday = d;
+    ASSERT_NE(holiday, 0) << "the sample should hold a weekday without values";
+
+    std::string begin;
+    for (int64_t pick : {ordinaryDay, saturday, holiday, first - 10}) {
+        const std::string picked = dayText(pick);
+        SCOPED_TRACE(picked);
+        ASSERT_TRUE(session.applyEndDate(wide(picked)));
+        std::string end = oracle.latest(picked, false);
+        if (end.empty()) {
+            end = picked; // nothing on or before the pick: the pick stays, the begin date too
+        } else {
+            begin = oracle.latest(end, true);
+        }
+        XComPtr<Data::IDataTable> table = module->getDataTable();
+        ASSERT_TRUE(table);
+        expectTable(table.get(), oracle.rows(begin, end));
+    }
+
+    // Selection by code finds a listed product and brings the page forward; an unknown code
+    // changes nothing.
+    EXPECT_TRUE(module->selectByCode(wide(oracle.rows(begin, begin).begin()->first).c_str()));
+    EXPECT_FALSE(module->selectByCode(L"no such code"));
+    session.shutdown();
+}
