@@ -7,22 +7,14 @@
 #include <string>
 #include <sqlite3.h>
 #include "DataPathQueries.h"
+#include "bench/BenchSupport.h"
 #include "HostDatabase.h"
 #include "Kernel.h"
 #include "SampleFile.h"
 
 namespace {
 
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::nowMs;
 
 template <class F> double bestOf(int runs, F&& f) {
     double best = 1e300;
@@ -97,26 +89,7 @@ int main() {
     int rawRows = 0;
     double sink = 0;
     auto stepRaw = [&] {
-        rawRows = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            ++rawRows;
-            const int columns = sqlite3_column_count(stmt);
-            for (int c = 0; c < columns; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    sink += static_cast<double>(sqlite3_column_int64(stmt, c));
-                    break;
-                case SQLITE_FLOAT:
-                    sink += sqlite3_column_double(stmt, c);
-                    break;
-                case SQLITE_TEXT:
-                    sink += sqlite3_column_bytes(stmt, c) + (sqlite3_column_text(stmt, c) ? 1 : 0);
-                    break;
-                default:
-                    break;
-                }
-            }
-        }
+        rawRows = bench::stepAllColumns(stmt, sink);
         sqlite3_reset(stmt);
     };
 

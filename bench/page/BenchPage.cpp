@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "bench/BenchSupport.h"
 #include "host/client/ClientApp.h"
 #include "host/client/ClientServices.h"
 #include "host/database/HostDatabase.h"
@@ -16,16 +17,7 @@
 
 namespace {
 
-double nowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+using bench::nowMs;
 
 // Passes statements through to the host database and keeps their texts.
 class RecordingDatabase final : public IDatabase {
@@ -77,11 +69,7 @@ int main() {
         return 1;
     }
 
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring programDir(exe);
-    programDir.resize(programDir.find_last_of(L"\\/"));
-    Client::HostServices services = Client::createHostServices(profile, programDir);
+    Client::HostServices services = Client::createHostServices(profile, Client::programDirectory());
     XComPtr<Client::ClientApp> app(new Client::ClientApp());
     app->setThemeManager(services.themeMgr.get());
     app->setConfManagers(services.systemConf.get(), services.userConf.get());
@@ -123,24 +111,7 @@ int main() {
         for (const std::wstring& sql : statements) {
             sqlite3_stmt* stmt = nullptr;
             sqlite3_prepare_v2(raw, utf8(sql).c_str(), -1, &stmt, nullptr);
-            while (sqlite3_step(stmt) == SQLITE_ROW) {
-                ++rawRows;
-                const int columns = sqlite3_column_count(stmt);
-                for (int c = 0; c < columns; ++c) {
-                    switch (sqlite3_column_type(stmt, c)) {
-                    case SQLITE_INTEGER:
-                        sink += static_cast<double>(sqlite3_column_int64(stmt, c));
-                        break;
-                    case SQLITE_FLOAT:
-                        sink += sqlite3_column_double(stmt, c);
-                        break;
-                    case SQLITE_NULL:
-                        break;
-                    default:
-                        sink += sqlite3_column_bytes(stmt, c) + (sqlite3_column_text(stmt, c) ? 1 : 0);
-                    }
-                }
-            }
+            rawRows += bench::stepAllColumns(stmt, sink);
             sqlite3_finalize(stmt);
         }
     };

@@ -4,6 +4,14 @@
 
 namespace Client {
 
+std::wstring programDirectory() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, n);
+    size_t slash = dir.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : dir.substr(0, slash);
+}
+
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir) {
     HostServices s;
     s.systemConf = createConfManager((profileDir + L"\\system.conf").c_str(), L"Client2/System/");

@@ -14,6 +14,9 @@ struct HostServices {
     std::vector<std::wstring> notes; // where the stores live, for the summary
 };
 
+// The folder of the running program (where the host's DLLs and themes are installed).
+std::wstring programDirectory();
+
 // The stores are files inside profileDir; themes are looked for in programDir\themes.
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir);
 

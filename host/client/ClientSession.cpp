@@ -29,11 +29,7 @@ ClientSession::~ClientSession() {
 }
 
 std::wstring ClientSession::programDir() const {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
-    size_t slash = dir.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? L"." : dir.substr(0, slash);
+    return programDirectory();
 }
 
 void ClientSession::note(const std::wstring& line) {

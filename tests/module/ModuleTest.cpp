@@ -3,7 +3,7 @@
 // selection by code, refresh, the key handler and a late life after uninitialize.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <gdiplus.h>
+#include "tests/wgui/GdiplusEnvironment.h"
 #include "host/client/MainFrame.h"
 #include "host/client/RefCounted.h"
 #include "module/AssembleFinanceModuleImpl.h"
@@ -12,18 +12,7 @@
 
 namespace {
 
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new wguitest::GdiplusEnvironment);
 
 class TestDbModule final : public Client::RefCounted<IDbModule> {
 public:

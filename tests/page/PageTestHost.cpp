@@ -75,11 +75,7 @@ bool CountingDatabase::anyWithWaitDialog() const {
 XComPtr<Client::ClientApp> PageHarness::makeApp() {
     std::wstring profile = scratchPath(L"profile");
     CreateDirectoryW(profile.c_str(), nullptr);
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring programDir(exe);
-    programDir.resize(programDir.find_last_of(L"\\/"));
-    Client::HostServices services = Client::createHostServices(profile, programDir);
+    Client::HostServices services = Client::createHostServices(profile, Client::programDirectory());
     XComPtr<Client::ClientApp> app(new Client::ClientApp());
     app->setThemeManager(services.themeMgr.get());
     app->setConfManagers(services.systemConf.get(), services.userConf.get());

@@ -2,7 +2,7 @@
 // indicator and themes.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <gdiplus.h>
+#include "tests/wgui/GdiplusEnvironment.h"
 #include "module/host/Kernel.h"
 #include "page/WaitDialog.h"
 #include "tests/gridframe/FakeTheme.h"
@@ -12,18 +12,7 @@ using pagetest::PageHarness;
 
 namespace {
 
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new wguitest::GdiplusEnvironment);
 
 std::wstring& database() {
     static std::wstring file = pagetest::makeDatabase(L"window.db");

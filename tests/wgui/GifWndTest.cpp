@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <gdiplus.h>
+#include "tests/wgui/GdiplusEnvironment.h"
 #include <map>
 #include <memory>
 #include <random>
@@ -17,20 +17,8 @@ using wguitest::pumpUntil;
 
 namespace {
 
-// The host starts GDI+ for the module; these tests do it themselves.
-class GdiplusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
-    }
-    void TearDown() override { Gdiplus::GdiplusShutdown(token_); }
-
-private:
-    ULONG_PTR token_ = 0;
-};
-
-::testing::Environment* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+::testing::Environment* const g_gdiplus =
+    ::testing::AddGlobalTestEnvironment(new wguitest::GdiplusEnvironment);
 
 const COLORREF kBackground = RGB(10, 20, 30);
 

@@ -1,0 +1,46 @@
+// What the benchmarks share: a millisecond clock and the raw-SQLite floor's row reading.
+#pragma once
+
+#include <windows.h>
+#include <sqlite3.h>
+
+namespace bench {
+
+inline double nowMs() {
+    static const LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Steps the statement to its end reading every column's value, as a floor must do to compare
+// with a fill; returns the rows and adds what it read to sink so nothing is optimised away.
+inline int stepAllColumns(sqlite3_stmt* stmt, double& sink) {
+    int rows = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        ++rows;
+        const int columns = sqlite3_column_count(stmt);
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                sink += static_cast<double>(sqlite3_column_int64(stmt, c));
+                break;
+            case SQLITE_FLOAT:
+                sink += sqlite3_column_double(stmt, c);
+                break;
+            case SQLITE_TEXT:
+                sink += sqlite3_column_bytes(stmt, c) + (sqlite3_column_text(stmt, c) ? 1 : 0);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+} // namespace bench
