@@ -11,6 +11,10 @@ namespace {
 
 constexpr DWORD kPageStyle = WS_CHILD | WS_CLIPCHILDREN; // 0x42000000
 
+// False while the picker's calendar is open: browsing it loads nothing, closing it loads once,
+// and keyboard edits of the date fields (calendar closed) load on every change.
+bool calendarClosed = true;
+
 XStringW formatDate(const SYSTEMTIME& time) {
     return XStringW::format(L"%d-%02d-%02d", time.wYear, time.wMonth, time.wDay);
 }
@@ -256,12 +260,6 @@ void AssembleFinancePage::onShowWindow(bool shown) {
     if (table && table->isEmpty())
         loadProductTable(false);
 }
-
-// Browsing the open calendar loads nothing; closing it loads once; keyboard edits of the date
-// fields (calendar closed) load on every change.
-namespace {
-bool calendarClosed = true;
-} // namespace
 
 bool AssembleFinancePage::onNotify(const NMHDR& header) {
     switch (header.code) {
