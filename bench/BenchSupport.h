@@ -1,21 +1,11 @@
-// What the benchmarks share: a millisecond clock and the raw-SQLite floor's row reading.
+// What the database benchmarks share: the clock and result lines, and the raw-SQLite floor's
+// row reading.
 #pragma once
 
-#include <windows.h>
 #include <sqlite3.h>
+#include "bench/BenchReport.h"
 
 namespace bench {
-
-inline double nowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Steps the statement to its end reading every column's value, as a floor must do to compare
 // with a fill; returns the rows and adds what it read to sink so nothing is optimised away.
