@@ -1,6 +1,7 @@
 #include "DataItem.h"
 
 #include <windows.h>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -19,16 +20,22 @@ double parseNumber(const wchar_t* text, bool* ok) {
 } // namespace
 
 XStringW numberText(double value) {
+    // to_chars and from_chars give exactly what "%.*g" and strtod give, without the stream
+    // machinery: every painted real cell comes here.
     char buffer[40];
+    char* end = buffer;
     for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value || std::isnan(value))
+        end = std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::general, precision)
+                  .ptr;
+        double back = 0;
+        std::from_chars(buffer, end, back);
+        if (back == value || std::isnan(value))
             break;
     }
     wchar_t wide[40];
     int i = 0;
-    for (; buffer[i] && i < 39; ++i)
-        wide[i] = wchar_t(buffer[i]);
+    for (const char* p = buffer; p < end && i < 39; ++p)
+        wide[i++] = wchar_t(*p);
     wide[i] = 0;
     return XStringW(wide);
 }

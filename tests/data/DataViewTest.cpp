@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
 #include "DataTestSupport.h"
 
 using namespace datatest;
@@ -205,6 +210,49 @@ TEST(DataTable, TextsOfEveryLengthSurviveRewritesAndMovesOfTheirCells) {
     EXPECT_EQ(table->getRow(3).getItem(L"id").getInt(), 12345678);
     table->getRow(0).getItem(L"id").setText(nullptr);
     EXPECT_TRUE(table->getRow(0).getItem(L"id").isNull());
+}
+
+TEST(DataTable, RealTextsAreTheShortestGFormThatReadsBack) {
+    // The text of a real cell is "%.15g", or "%.16g" or "%.17g" when fewer digits do not read
+    // back as the same value; checked against printf and strtod themselves.
+    const auto expected = [](double value) {
+        char buffer[40];
+        for (int precision = 15; precision <= 17; ++precision) {
+            std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
+            if (std::strtod(buffer, nullptr) == value || std::isnan(value))
+                break;
+        }
+        return std::wstring(buffer, buffer + std::strlen(buffer));
+    };
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.1,
+                                  1.0 / 3.0,
+                                  4.9998000000000005,
+                                  -1234567.125,
+                                  1e15,
+                                  1e16,
+                                  123456789012345678.0,
+                                  1e-5,
+                                  0.0001,
+                                  1e300,
+                                  -2.5e-308,
+                                  std::numeric_limits<double>::denorm_min(),
+                                  std::numeric_limits<double>::max(),
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    unsigned seed = 3;
+    for (int i = 0; i < 2000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        values.push_back(double(seed % 4000000) / 1e4 * (i % 2 ? 1 : -1) / double(1 + i % 7));
+    }
+    XComPtr<IDataTable> table = idValueTable(ValueReal);
+    IDataItem& cell = table->getRow(table->addRow()).getItem(L"value");
+    for (double value : values) {
+        cell.setDouble(value);
+        ASSERT_EQ(std::wstring(cell.getText().c_str()), expected(value)) << value;
+    }
 }
 
 } // namespace
