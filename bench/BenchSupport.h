@@ -3,9 +3,18 @@
 #pragma once
 
 #include <sqlite3.h>
+#include <string>
 #include "bench/BenchReport.h"
+#include "host/database/HostDatabase.h"
 
 namespace bench {
+
+// A floor's raw connection keeps as many pages in memory as the host's does, so that the ratio
+// measures the host's own work rather than a difference in reading the file.
+inline void likeHostConnection(sqlite3* db) {
+    const std::string pragma = "pragma cache_size = -" + std::to_string(kPageCacheKiB);
+    sqlite3_exec(db, pragma.c_str(), nullptr, nullptr, nullptr);
+}
 
 // Steps the statement to its end reading every column's value, as a floor must do to compare
 // with a fill; returns the rows and adds what it read to sink so nothing is optimised away.

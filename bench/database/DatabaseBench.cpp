@@ -81,6 +81,7 @@ int main() {
     // Floor: the same statement stepped with the raw API, every column's value read.
     sqlite3* raw = nullptr;
     sqlite3_open_v2(utf8(file).c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    bench::likeHostConnection(raw);
     sqlite3_stmt* stmt = nullptr;
     const XStringA text = sql.toUtf8();
     if (sqlite3_prepare_v2(raw, text.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
