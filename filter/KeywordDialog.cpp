@@ -53,8 +53,10 @@ void KeywordDialog::onInit(HWND dialog) {
 
     font.reset(CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"宋体"));
-    edit.create(WS_CHILD | WS_VISIBLE, WS_EX_CLIENTEDGE, RECT{20, 18, 20 + 430, 18 + 24}, dialog, kEditId,
-                ThisModule());
+    // Scrolling sideways: without it the field would stop taking characters at its visible width,
+    // far short of the keyword limit.
+    edit.create(WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, RECT{20, 18, 20 + 430, 18 + 24},
+                dialog, kEditId, ThisModule());
     if (font)
         edit.setFont(font.get());
     edit.limitText(kMaxKeywordLength);
