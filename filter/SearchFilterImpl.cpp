@@ -30,14 +30,19 @@ void SearchFilterImpl::filter(Data::IDataContainer* source, int* rows, int* coun
         return;
     if (fields.empty() || keywords.empty())
         return;
+    // Names are looked up once per call; an unknown one reads as empty cells, as by name.
+    std::vector<int> columns;
+    columns.reserve(fields.size());
+    for (const XStringW& field : fields)
+        columns.push_back(source->getColumnIndex(field.c_str()));
     int kept = 0;
     for (int i = 0; i < *count; ++i) {
         const int index = rows[i];
         bool match = false;
         // A cell is lower-cased once and tried against every keyword: the same answer as one
         // test per column and keyword, without copying the text once per keyword.
-        for (size_t f = 0; f < fields.size() && !match; ++f) {
-            XStringW text = source->getRow(index).getItem(fields[f].c_str()).getText();
+        for (size_t f = 0; f < columns.size() && !match; ++f) {
+            XStringW text = source->getRow(index).getItem(columns[f]).getText();
             text.makeLower();
             for (size_t k = 0; k < keywords.size() && !match; ++k)
                 match = text.find(keywords[k].c_str()) >= 0;
