@@ -203,7 +203,9 @@ TEST(FilterBar, ClearAllAndTheNewestConditionsId) {
     h.bar->removeCondition(202);
     ASSERT_TRUE(h.bar->addKeywordCondition(L"e"));
     EXPECT_EQ(h.bar->getConditions().back().id, 204);
-    h.bar->removeCondition(204);
+    // Removed from its own button's menu this time.
+    ASSERT_TRUE(h.choose(204, {L"移除条件(D)"}));
+    EXPECT_EQ(h.bar->findCondition(204), nullptr);
     ASSERT_TRUE(h.bar->addKeywordCondition(L"t"));
     EXPECT_EQ(h.bar->getConditions().back().id, 204);
 
