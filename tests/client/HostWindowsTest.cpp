@@ -112,9 +112,9 @@ TEST_F(HostWindows, ChartDrawsTheStoredSeriesAndIsReusedForTheNextProduct) {
     EXPECT_EQ(pointLabel(d, 5)[0], L"2026-03-03");
     EXPECT_EQ(pointLabel(d, 5).back(), L"分红 0.0550");
 
-    // Resizing repaints at the new size.
+    // Resizing repaints at the new size, also when the window shrinks and nothing new shows.
     int paints = w.paintCount();
-    SetWindowPos(first, nullptr, 0, 0, 900, 560, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(first, nullptr, 0, 0, 600, 380, SWP_NOZORDER | SWP_NOMOVE);
     UpdateWindow(first);
     RECT rc;
     GetClientRect(first, &rc);
