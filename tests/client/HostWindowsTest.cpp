@@ -79,7 +79,7 @@ TEST_F(HostWindows, ChartDrawsTheStoredSeriesAndIsReusedForTheNextProduct) {
     ASSERT_GE(w.paintCount(), 1);
 
     // What was drawn is what the database holds: the chart's own series against the rows
-    // written, and each drawn unit value's pixel carries the unit line's colour.
+    // written, and each drawn unit value's pixel carries the unit line's colour, not the other's.
     const ChartData& d = w.data();
     ASSERT_EQ(d.points.size(), 9u);
     EXPECT_EQ(d.points[8].date, L"2026-03-06");
@@ -99,7 +99,9 @@ TEST_F(HostWindows, ChartDrawsTheStoredSeriesAndIsReusedForTheNextProduct) {
         for (int dx = -1; dx <= 1; ++dx)
             for (int dy = -1; dy <= 1; ++dy) {
                 COLORREF drawn = pixel(w.backBuffer(), g.xOf(p.day) + dx, y + dy);
-                onLine = onLine || distance(drawn, w.colors().value) < distance(drawn, w.colors().background);
+                int d = distance(drawn, w.colors().value);
+                onLine = onLine || (d < distance(drawn, w.colors().background) &&
+                                    d < distance(drawn, w.colors().total));
             }
         EXPECT_TRUE(onLine) << std::string(p.date.begin(), p.date.end());
     }
