@@ -5,6 +5,7 @@
 #include "ClientServices.h"
 #include "DatePickerDriver.h"
 #include "Kernel.h"
+#include "OutputFile.h"
 #include "ProductTableDump.h"
 #include "Screenshot.h"
 
@@ -206,7 +207,10 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
 
 void ClientSession::takeSnapshot() {
     snapshotPending_ = false;
-    if (!options_.screenshotPath.empty()) {
+    // The database is the user's data: no output replaces it, however its path is spelt.
+    if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
+        note(L"screenshot not written: " + options_.screenshotPath + L" is the open database");
+    } else if (!options_.screenshotPath.empty()) {
         RedrawWindow(frame_->hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         std::wstring error;
@@ -215,7 +219,9 @@ void ClientSession::takeSnapshot() {
         else
             note(L"screenshot failed: " + error);
     }
-    if (!options_.dumpPath.empty()) {
+    if (!options_.dumpPath.empty() && isSameFile(options_.dumpPath, options_.databasePath)) {
+        note(L"table not written: " + options_.dumpPath + L" is the open database");
+    } else if (!options_.dumpPath.empty()) {
         int rows = 0;
         std::wstring message;
         if (module_.module && dumpModuleTable(module_.module, options_.dumpPath, rows, message))

@@ -253,3 +253,92 @@ TEST_F(ClientWithModule, MessageLoopOffersKeysToHandlersByPriorityAndScreenshotI
     EXPECT_EQ(state->keyLog[1], 100);
     EXPECT_EQ(state->keyLog[2], 200);
 }
+
+namespace {
+
+std::string readAll(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+bool summaryHas(const ClientSession& session, const std::wstring& text) {
+    for (const std::wstring& line : session.summary())
+        if (line.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(ClientWithModule, OutputsNeverReplaceTheDatabaseAndReplaceTheirTargetsWhole) {
+    session.reset();
+    const std::wstring db = databasePath();
+    const std::string before = readAll(db);
+    ASSERT_FALSE(before.empty());
+    size_t slash = db.find_last_of(L'\\');
+    std::wstring folder = db.substr(0, slash), name = db.substr(slash + 1);
+    std::wstring upper = name;
+    CharUpperW(&upper[0]);
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = folder;
+    o.databasePath = db;
+    // The same file spelt otherwise: another case, a "." step, a ".." step.
+    o.screenshotPath = folder + L"\\.\\" + upper;
+    o.dumpPath = folder + L"\\..\\" + folder.substr(folder.find_last_of(L'\\') + 1) + L"\\" + name;
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        EXPECT_EQ(run.run(), 0);
+        EXPECT_TRUE(
+            summaryHas(run, L"screenshot not written: " + o.screenshotPath + L" is the open database"));
+        EXPECT_TRUE(summaryHas(run, L"table not written: " + o.dumpPath + L" is the open database"));
+    }
+    EXPECT_TRUE(readAll(db) == before) << "the database must be untouched";
+
+    // A target that cannot be replaced (another program holds it without letting it be renamed
+    // over) keeps its old bytes rather than being cut short.
+    std::wstring out = tempDir(L"client_test_outputs");
+    o.screenshotPath = out + L"\\shot.png";
+    o.dumpPath = out + L"\\table.tsv";
+    FILE* old = _wfopen(o.dumpPath.c_str(), L"wb");
+    ASSERT_NE(old, nullptr);
+    fputs("old table\n", old);
+    fclose(old);
+    HANDLE holder = CreateFileW(o.dumpPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        run.run();
+        EXPECT_TRUE(summaryHas(run, L"table not written: cannot write " + o.dumpPath));
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(readAll(o.dumpPath), "old table\n");
+    EXPECT_EQ(readAll(o.screenshotPath).compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
+
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        run.run();
+        EXPECT_TRUE(summaryHas(run, L"table written: " + o.dumpPath + L" (1 rows)"));
+    }
+    EXPECT_EQ(readAll(o.dumpPath), "code\nT00001\n");
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((out + L"\\*.tmp").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file left behind";
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    DeleteFileW(o.dumpPath.c_str());
+    DeleteFileW(o.screenshotPath.c_str());
+    RemoveDirectoryW(out.c_str());
+}
