@@ -199,10 +199,18 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
     TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
     // The page on show owns the picker the user would use.
     HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
-    HWND picker = findDatePicker(root);
-    bool ok = setPickerDate(picker, y, m, d);
-    note(ok ? L"end date set to " + isoDate : L"no date picker on the page; end date not set");
-    return ok;
+    switch (setPickerDate(findDatePicker(root), y, m, d)) {
+    case PickerResult::Set:
+        note(L"end date set to " + isoDate);
+        return true;
+    case PickerResult::NoPicker:
+        note(L"no date picker on the page; end date not set");
+        return false;
+    case PickerResult::Refused:
+        break;
+    }
+    note(L"end date not set: the date picker does not take " + isoDate);
+    return false;
 }
 
 void ClientSession::takeSnapshot() {

@@ -51,6 +51,11 @@ TEST(ClientOptions, IsoDatesFollowTheCalendar) {
     EXPECT_FALSE(parseIsoDate(L"2024-04-31", y, m, d));
     EXPECT_FALSE(parseIsoDate(L"2024-04-0x", y, m, d));
     EXPECT_FALSE(parseIsoDate(L"2024-04-011", y, m, d));
+    // Digits of other scripts are refused, not thrown on: full-width, Arabic-Indic, Devanagari.
+    EXPECT_FALSE(parseIsoDate(L"\xFF12\xFF10\xFF12\xFF14-03-15", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-\x0660\x0663-15", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-03-\x0967\x096B", y, m, d));
+    EXPECT_FALSE(ClientOptions::parse({L"--end-date", L"2024-03-\xFF11\xFF15"}).ok);
 }
 
 namespace {

@@ -220,6 +220,13 @@ TEST_F(ClientWithModule, EndDateGoesThroughThePagesPicker) {
     EXPECT_EQ(shown.wDay, 15);
     EXPECT_FALSE(session->applyEndDate(L"2024-02-30"));
     EXPECT_EQ(state->pickerChanges, 1);
+    // Before the picker's first day it keeps its date: that is a failure, and the page is not
+    // told of a change.
+    EXPECT_FALSE(session->applyEndDate(L"1752-09-13"));
+    EXPECT_EQ(state->pickerChanges, 1);
+    EXPECT_EQ(session->summary().back(), L"end date not set: the date picker does not take 1752-09-13");
+    SendMessageW(findDatePicker(state->pages[0]), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.wYear, 2024);
 
     // The second page has no picker: nothing to set while it is on show.
     session->frame()->activatePage(tab->page(1));
