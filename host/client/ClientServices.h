@@ -12,6 +12,9 @@ struct HostServices {
     XComPtr<Conf::IConfManager> userConf;
     XComPtr<IThemeMgr> themeMgr;
     std::vector<std::wstring> notes; // where the stores live, for the summary
+    // Settings that will not be kept, for the status bar as long as the client runs; empty
+    // when both stores save.
+    std::wstring warning;
 };
 
 // The folder of the running program (where the host's DLLs and themes are installed).

@@ -81,6 +81,7 @@ bool ClientSession::start() {
         note(L"cannot create the main window");
         return false;
     }
+    frame_->setWarning(services.warning);
     frame_->setCommandHandler([this](int id) { onCommand(id); });
     frame_->setTimerHandler([this](UINT_PTR id) { onTimer(id); });
 

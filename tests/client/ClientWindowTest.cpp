@@ -349,3 +349,36 @@ TEST_F(ClientWithModule, OutputsNeverReplaceTheDatabaseAndReplaceTheirTargetsWho
     DeleteFileW(o.screenshotPath.c_str());
     RemoveDirectoryW(out.c_str());
 }
+
+TEST_F(ClientWithModule, StatusBarKeepsSayingThatSettingsWillNotBeKept) {
+    session.reset();
+    std::wstring profile = tempDir(L"client_test_locked");
+    std::wstring user = profile + L"\\user.conf";
+    FILE* f = _wfopen(user.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fputs("# configuration store 1\r\n", f);
+    fclose(f);
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_READONLY);
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = profile;
+    o.databasePath = databasePath();
+    ClientSession run(o);
+    ASSERT_TRUE(run.start());
+    const std::wstring line =
+        L"settings cannot be saved to " + user + L": the saved settings are in use, changes will not be kept";
+    EXPECT_TRUE(summaryHas(run, line));
+    // Later notes take the first part of the status bar; the warning keeps its own.
+    run.raiseValueUpdate();
+    run.switchTheme();
+    wchar_t text[512] = {};
+    HWND status = run.frame()->statusBar();
+    ASSERT_EQ(SendMessageW(status, SB_GETPARTS, 0, 0), 2);
+    SendMessageW(status, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::wstring(text), line);
+    run.shutdown();
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(user.c_str());
+    DeleteFileW((profile + L"\\system.conf").c_str());
+    RemoveDirectoryW(profile.c_str());
+}
