@@ -4,12 +4,32 @@
 
 namespace Client {
 
-std::wstring programDirectory() {
-    wchar_t path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring dir(path, n);
+std::wstring moduleDirectory(HMODULE module) {
+    // No fixed buffer: a folder deeper than MAX_PATH would come back cut short, and the themes,
+    // the sample generator and the default database would be looked for in the wrong place.
+    std::wstring dir(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(module, &dir[0], DWORD(dir.size()));
+        if (n == 0) {
+            dir.clear();
+            break;
+        }
+        if (n < dir.size()) {
+            dir.resize(n);
+            break;
+        }
+        if (dir.size() >= 32768) { // longer than any path can be
+            dir.clear();
+            break;
+        }
+        dir.resize(dir.size() * 2);
+    }
     size_t slash = dir.find_last_of(L"\\/");
     return slash == std::wstring::npos ? L"." : dir.substr(0, slash);
+}
+
+std::wstring programDirectory() {
+    return moduleDirectory(nullptr);
 }
 
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir) {

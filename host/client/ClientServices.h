@@ -3,6 +3,7 @@
 
 #include <string>
 #include <vector>
+#include <windows.h>
 #include "App.h"
 
 namespace Client {
@@ -19,6 +20,9 @@ struct HostServices {
 
 // The folder of the running program (where the host's DLLs and themes are installed).
 std::wstring programDirectory();
+// The folder a loaded module's file is in (null: the program), however long its path; "."
+// when it cannot be read.
+std::wstring moduleDirectory(HMODULE module);
 
 // The stores are files inside profileDir; themes are looked for in programDir\themes.
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir);

@@ -365,3 +365,24 @@ TEST(ClientStart, SaysWhenSettingsWillNotBeKeptAndWhenTheBuiltInThemeStandsIn) {
     DeleteFileW((folder + L"\\system.conf").c_str());
     RemoveDirectoryW(folder.c_str());
 }
+
+TEST(ClientStart, FindsItsFolderBeyondMaxPath) {
+    std::wstring root = tempFile(L"client_deep");
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::vector<std::wstring> folders{root};
+    while (folders.back().size() <= MAX_PATH + 40) {
+        folders.push_back(folders.back() + L"\\" + std::wstring(60, L'd'));
+        ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    const std::wstring& deep = folders.back();
+    std::wstring dll = deep + L"\\client_deep_probe.dll";
+    ASSERT_TRUE(CopyFileW((programDirectory() + L"\\TestModule.dll").c_str(), dll.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(dll.c_str());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(moduleDirectory(module), deep);
+    FreeLibrary(module);
+    DeleteFileW(dll.c_str());
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        RemoveDirectoryW(it->c_str());
+}
