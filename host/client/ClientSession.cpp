@@ -4,6 +4,7 @@
 #include "ClientDatabase.h"
 #include "ClientServices.h"
 #include "DatePickerDriver.h"
+#include "FilterBarDriver.h"
 #include "Kernel.h"
 #include "OutputFile.h"
 #include "ProductTableDump.h"
@@ -124,6 +125,10 @@ bool ClientSession::start() {
     SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
     if (!options_.endDate.empty())
         SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
+    // After the end date (200 ms) has reloaded the page, before the snapshot (1500 ms).
+    filtersPending_ = !options_.filterSteps.empty();
+    if (filtersPending_)
+        SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
     snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty();
     if (snapshotPending_)
         SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
@@ -214,7 +219,35 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
     return false;
 }
 
+bool ClientSession::applyFilters() {
+    filtersPending_ = false;
+    TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
+    HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
+    HWND bar = findFilterBar(root);
+    if (!bar) {
+        note(L"no filter bar on the page; filters not applied");
+        return false;
+    }
+    bool all = true;
+    filtering_ = true;
+    for (const ClientOptions::FilterStep& step : options_.filterSteps) {
+        const bool ok =
+            step.keyword ? enterKeywords(bar, step.text) : chooseFilterValue(bar, step.column, step.text);
+        all = all && ok;
+        const std::wstring what =
+            step.keyword ? L"keywords \"" + step.text + L"\"" : L"filter " + step.column + L" = " + step.text;
+        note(ok ? what + L" applied" : what + L" not applied (no such menu item)");
+    }
+    filtering_ = false;
+    return all;
+}
+
 void ClientSession::takeSnapshot() {
+    // The filters come first, so the picture and the table show them.
+    if (filtersPending_) {
+        KillTimer(frame_->hwnd(), TimerFilters);
+        applyFilters();
+    }
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
     if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
@@ -268,6 +301,12 @@ void ClientSession::onCommand(int id) {
 
 void ClientSession::onTimer(UINT_PTR id) {
     KillTimer(frame_->hwnd(), id);
+    // Timers also fire inside the filter bar's menus and dialog: what would act on the page
+    // waits until the filters are in.
+    if (filtering_ && id != TimerDataFeed) {
+        SetTimer(frame_->hwnd(), id, 200, nullptr);
+        return;
+    }
     switch (id) {
     case TimerDataFeed:
         note(L"data feed: new values");
@@ -278,6 +317,9 @@ void ClientSession::onTimer(UINT_PTR id) {
         break;
     case TimerSnapshot:
         takeSnapshot();
+        break;
+    case TimerFilters:
+        applyFilters();
         break;
     case TimerExit:
         // A short --exit-after still leaves with the screenshot and table asked for.

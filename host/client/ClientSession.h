@@ -27,6 +27,7 @@ public:
         TimerEndDate = 2,
         TimerSnapshot = 3,
         TimerExit = 4,
+        TimerFilters = 5,
     };
     // Delay of the simulated data feed's first report after start.
     static constexpr UINT kDataFeedDelayMs = 3000;
@@ -51,6 +52,8 @@ public:
     void raiseBuyRedeemUpdate();
     void switchTheme();
     bool applyEndDate(const std::wstring& isoDate);
+    // The --keyword and --filter steps, through the page's filter bar; false when one failed.
+    bool applyFilters();
 
 private:
     void onCommand(int id);
@@ -67,6 +70,8 @@ private:
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
     bool snapshotPending_ = false;
+    bool filtersPending_ = false;
+    bool filtering_ = false; // inside the bar's menus and dialog, which run modal loops
 };
 
 // The summary as UTF-8 on the process's standard output (when it has one).

@@ -29,6 +29,18 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
     EXPECT_EQ(o.dumpPath, L"t.tsv");
     EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
 
+    // Filter steps keep their order; a value may itself hold "=".
+    ClientOptions f =
+        ClientOptions::parse({L"--filter", L"基金公司=甲", L"--keyword", L"a b", L"--filter", L"名称=x=y"});
+    ASSERT_TRUE(f.ok);
+    ASSERT_EQ(f.filterSteps.size(), 3u);
+    EXPECT_FALSE(f.filterSteps[0].keyword);
+    EXPECT_EQ(f.filterSteps[0].column, L"基金公司");
+    EXPECT_EQ(f.filterSteps[0].text, L"甲");
+    EXPECT_TRUE(f.filterSteps[1].keyword);
+    EXPECT_EQ(f.filterSteps[1].text, L"a b");
+    EXPECT_EQ(f.filterSteps[2].text, L"x=y");
+
     for (std::vector<std::wstring> bad :
          std::vector<std::vector<std::wstring>>{{L"--database"},                // value missing
                                                 {L"--bogus", L"x"},             // unknown option
@@ -37,7 +49,11 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
                                                 {L"--exit-after", L"3s"},       // trailing text
                                                 {L"--end-date", L"2023-02-29"}, // no such day
                                                 {L"--end-date", L"2024-2-3"},   // wrong form
-                                                {L"--end-date", L"2024-13-01"}}) {
+                                                {L"--end-date", L"2024-13-01"},
+                                                {L"--filter", L"company"},  // no value
+                                                {L"--filter", L"=x"},       // no column
+                                                {L"--filter", L"company="}, // empty value
+                                                {L"--keyword"}}) {
         ClientOptions b = ClientOptions::parse(bad);
         EXPECT_FALSE(b.ok) << std::string(bad[0].begin(), bad[0].end());
         EXPECT_FALSE(b.error.empty());
