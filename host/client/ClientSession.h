@@ -21,6 +21,9 @@ public:
         CmdValueUpdate = 200,
         CmdBuyRedeemUpdate = 201,
         CmdSwitchTheme = 300,
+        CmdFundsPool = 400,
+        CmdConcernList = 401,
+        CmdHotKeyFirst = 410, // one item per binding, in MenuToolModule::Which order
     };
     enum Timer : UINT_PTR {
         TimerDataFeed = 1,
@@ -52,6 +55,15 @@ public:
     void raiseBuyRedeemUpdate();
     void switchTheme();
     bool applyEndDate(const std::wstring& isoDate);
+    // The date in the shown page's picker as "YYYY-MM-DD", or "" without one.
+    std::wstring pickedDate() const;
+
+    // The client's own modules, for the menu and the tests.
+    MenuToolModule* menuTool() const { return menuTool_.get(); }
+    ConcernFundModule* concernFund() const { return concern_.get(); }
+    FundsPoolModule* fundsPool() const { return pool_.get(); }
+    ChartModule* chart() const { return chart_.get(); }
+
     // The --keyword and --filter steps, through the page's filter bar; false when one failed.
     bool applyFilters();
 
@@ -67,6 +79,10 @@ private:
     XComPtr<MainFrame> frame_;
     XComPtr<IDbModule> database_;
     LoadedModule module_;
+    XComPtr<MenuToolModule> menuTool_;
+    XComPtr<ConcernFundModule> concern_;
+    XComPtr<FundsPoolModule> pool_;
+    XComPtr<ChartModule> chart_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
     bool snapshotPending_ = false;

@@ -230,7 +230,7 @@ TEST(ProductTableDump, OneLinePerRowInUtf8EvenWithTabsAndLineBreaksInValues) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(HostModules, ChartWindowShowsTheProductsRow) {
+TEST(HostModules, ChartWithoutADatabaseSaysSoInItsOneWindow) {
     FakeTable table({L"code", L"name"}, {{L"A00001", L"稳健一号"}, {L"B00002", L"进取二号"}});
     XComPtr<ChartModule> chart(new ChartModule());
     EXPECT_FALSE(chart->showArchive(L"B00002")) << "archives are the module's to open";
@@ -240,9 +240,11 @@ TEST(HostModules, ChartWindowShowsTheProductsRow) {
     wchar_t title[64];
     GetWindowTextW(first, title, 64);
     EXPECT_NE(std::wstring(title).find(L"B00002"), std::wstring::npos);
+    EXPECT_FALSE(chart->window()->data().message.empty());
     chart->showChart(L"A00001", 0, nullptr, 0);
-    EXPECT_FALSE(IsWindow(first)) << "one chart window at a time";
-    EXPECT_TRUE(IsWindow(chart->lastWindow()));
+    EXPECT_EQ(chart->lastWindow(), first) << "one chart window, reused";
+    chart->showChart(nullptr, 0, nullptr, 0);
+    EXPECT_EQ(chart->window()->data().code, L"A00001") << "no code, no change";
 }
 
 namespace {
