@@ -68,57 +68,62 @@ void KeywordDialog::onInit(HWND dialog) {
 }
 
 INT_PTR CALLBACK KeywordDialog::dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<KeywordDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
-    switch (msg) {
-    case WM_INITDIALOG:
-        self = reinterpret_cast<KeywordDialog*>(lParam);
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-        if (self) {
-            self->onInit(dialog);
-        } else {
-            // Nothing to place it against: centred on the desktop.
-            RECT own{}, desk{};
-            GetWindowRect(dialog, &own);
-            GetWindowRect(GetDesktopWindow(), &desk);
-            SetWindowPos(dialog, nullptr, (desk.right - desk.left - (own.right - own.left)) / 2,
-                         (desk.bottom - desk.top - (own.bottom - own.top)) / 2, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
-        return FALSE; // the focus goes to the edit, not to the first tab stop
-    case WM_ACTIVATE:
-        if (self && self->edit.isWindow())
-            self->edit.setFocus();
-        return FALSE;
-    case WM_SHOWWINDOW:
-        if (wParam && self && self->edit.isWindow())
-            self->edit.setFocus();
-        return FALSE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
+    // A dialog procedure is called by the system: no exception may leave it.
+    try {
+        auto* self = reinterpret_cast<KeywordDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+        switch (msg) {
+        case WM_INITDIALOG:
+            self = reinterpret_cast<KeywordDialog*>(lParam);
+            SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
             if (self) {
-                wchar_t buffer[256] = {};
-                GetDlgItemTextW(dialog, kEditId, buffer, 256);
-                self->entered = buffer;
+                self->onInit(dialog);
+            } else {
+                // Nothing to place it against: centred on the desktop.
+                RECT own{}, desk{};
+                GetWindowRect(dialog, &own);
+                GetWindowRect(GetDesktopWindow(), &desk);
+                SetWindowPos(dialog, nullptr, (desk.right - desk.left - (own.right - own.left)) / 2,
+                             (desk.bottom - desk.top - (own.bottom - own.top)) / 2, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
-            EndDialog(dialog, 1);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
+            return FALSE; // the focus goes to the edit, not to the first tab stop
+        case WM_ACTIVATE:
+            if (self && self->edit.isWindow())
+                self->edit.setFocus();
+            return FALSE;
+        case WM_SHOWWINDOW:
+            if (wParam && self && self->edit.isWindow())
+                self->edit.setFocus();
+            return FALSE;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) {
+                if (self) {
+                    wchar_t buffer[256] = {};
+                    GetDlgItemTextW(dialog, kEditId, buffer, 256);
+                    self->entered = buffer;
+                }
+                EndDialog(dialog, 1);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(dialog, 2);
+                return TRUE;
+            }
+            return FALSE;
+        case WM_CLOSE:
             EndDialog(dialog, 2);
             return TRUE;
+        case WM_DESTROY:
+            SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
+            if (HWND ok = GetDlgItem(dialog, IDOK))
+                DestroyWindow(ok);
+            if (self && self->edit.isWindow())
+                self->edit.destroyWindow();
+            return FALSE;
+        default:
+            return FALSE;
         }
-        return FALSE;
-    case WM_CLOSE:
-        EndDialog(dialog, 2);
-        return TRUE;
-    case WM_DESTROY:
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, 0);
-        if (HWND ok = GetDlgItem(dialog, IDOK))
-            DestroyWindow(ok);
-        if (self && self->edit.isWindow())
-            self->edit.destroyWindow();
-        return FALSE;
-    default:
+    } catch (...) {
         return FALSE;
     }
 }
