@@ -270,3 +270,36 @@ TEST(FilterBarMends, DestroyedBarLeavesNoFilterOnTheView) {
     // The value view no longer follows the data: a reload reaches no destroyed bar.
     h.sortView->refresh(true);
 }
+
+namespace {
+
+// Columns of a button's caption area (left of its arrow) that hold any ink.
+int captionInkWidth(HWND button) {
+    RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(button, &client);
+    WGUI::WindowDc dc(button);
+    const COLORREF face = GetPixel(dc.get(), 4, 3);
+    int left = -1, right = -1;
+    for (int x = 4; x < client.right - 17; ++x)
+        for (int y = 4; y < client.bottom - 4; ++y)
+            if (GetPixel(dc.get(), x, y) != face) {
+                if (left < 0)
+                    left = x;
+                right = x;
+                break;
+            }
+    return left < 0 ? 0 : right - left + 1;
+}
+
+} // namespace
+
+TEST(FilterBar, AnAmpersandInACaptionIsShownNotTakenAsAMnemonic) {
+    BarHarness h(products());
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"RD"));
+    const int plain = h.bar->getConditions().back().id;
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"R&D"));
+    const int withAmpersand = h.bar->getConditions().back().id;
+    // Read as a mnemonic, "R&D" would show as an underlined "RD", no wider than "RD".
+    EXPECT_GE(captionInkWidth(h.button(withAmpersand)), captionInkWidth(h.button(plain)) + 4);
+}
