@@ -11,6 +11,8 @@ namespace {
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME; // 0x80C80080
 constexpr size_t kTemplateBytes = 1024;
 constexpr size_t kMaxTitle = 50;
+// The OK button's right edge (452 + 58) and the margin the template leaves after it.
+constexpr int kClientWidth = 452 + 58 + 10;
 
 } // namespace
 
@@ -45,7 +47,16 @@ int KeywordDialog::show(HWND parent, int x, int y) {
 
 void KeywordDialog::onInit(HWND dialog) {
     window = dialog;
+    // The controls stand at fixed pixels, "确定" up to x 510. The template's 260 units make 520
+    // pixels only where the dialog font's units are 8 pixels wide; where they are narrower the
+    // dialog grows to hold the button whole, and is placed by that width.
+    RECT client{};
+    GetClientRect(dialog, &client);
     RECT own{};
+    GetWindowRect(dialog, &own);
+    if (client.right < kClientWidth)
+        SetWindowPos(dialog, nullptr, 0, 0, own.right - own.left + kClientWidth - client.right,
+                     own.bottom - own.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     GetWindowRect(dialog, &own);
     const int width = own.right - own.left;
     SetWindowPos(dialog, nullptr, anchorX - width - 20, anchorY + 20, 0, 0,

@@ -175,10 +175,13 @@ TEST(FilterBar, KeywordDialogStandsBelowTheButtonAndRefusesLongText) {
     BarHarness h(products());
     RECT more{};
     GetWindowRect(h.more(), &more);
-    RECT placed{};
+    RECT placed{}, client{}, ok{};
     int length = 0;
     ASSERT_TRUE(withKeywordDialog(h, [&](HWND dialog) {
         GetWindowRect(dialog, &placed);
+        GetClientRect(dialog, &client);
+        GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
         HWND edit = GetDlgItem(dialog, KeywordDialog::kEditId);
         for (int i = 0; i < 140; ++i)
             SendMessageW(edit, WM_CHAR, L'x', 1);
@@ -187,6 +190,9 @@ TEST(FilterBar, KeywordDialogStandsBelowTheButtonAndRefusesLongText) {
     }));
     EXPECT_EQ(placed.right, more.right - 20);
     EXPECT_EQ(placed.top, more.bottom + 20);
+    // "确定" stands whole inside the dialog, whatever width the dialog font's units give it.
+    EXPECT_LE(ok.right, client.right);
+    EXPECT_LE(ok.bottom, client.bottom);
     EXPECT_EQ(length, 128);
     // Cancelled: nothing added.
     EXPECT_EQ(h.bar->getConditions().size(), 1u);
