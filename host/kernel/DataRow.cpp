@@ -10,14 +10,6 @@ DataRow::DataRow(DataTable* table, int columns) : table_(table) {
         items_.emplace_back(table);
 }
 
-DataRow::DataRow(DataTable* table, int columns, std::vector<DataItem>&& storage)
-    : table_(table), items_(std::move(storage)) {
-    items_.clear();
-    items_.reserve(size_t(columns));
-    for (int i = 0; i < columns; ++i)
-        items_.emplace_back(table);
-}
-
 IDataItem& DataRow::getItem(const wchar_t* name) {
     return getItem(table_->getColumnIndex(name));
 }

@@ -11,8 +11,6 @@ class DataTable;
 class DataRow final : public IDataRow {
 public:
     DataRow(DataTable* table, int columns);
-    // A row of null cells built in storage a cleared row gave up (see takeStorage).
-    DataRow(DataTable* table, int columns, std::vector<DataItem>&& storage);
 
     IDataItem& getItem(const wchar_t* name) override;
     IDataItem& getItem(int index) override;
@@ -22,11 +20,6 @@ public:
         return index >= 0 && index < int(items_.size()) ? &items_[size_t(index)] : nullptr;
     }
     void addItem() { items_.emplace_back(table_); }
-    // Destroys the cells and hands over their memory for another row of the same table.
-    std::vector<DataItem> takeStorage() {
-        items_.clear();
-        return std::move(items_);
-    }
 
 private:
     DataTable* table_;

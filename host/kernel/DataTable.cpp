@@ -30,28 +30,18 @@ XComPtr<IUpdateContext> DataTable::beginUpdate() {
 
 void DataTable::endUpdate() {
     if (updateDepth_ > 0 && --updateDepth_ == 0) {
-        std::vector<std::vector<DataItem>>().swap(spare_);
         dirty_ = false;
         notify();
     }
 }
 
-void DataTable::dropRows() {
-    if (updateDepth_ > 0) {
-        spare_.reserve(spare_.size() + rows_.size());
-        for (DataRow& row : rows_)
-            spare_.push_back(row.takeStorage());
-    }
-    rows_.clear();
-}
-
 void DataTable::clear(int) {
-    dropRows();
+    rows_.clear();
     changed();
 }
 
 void DataTable::reset() {
-    dropRows();
+    rows_.clear();
     columnIndex_.clear();
     columns_.clear();
     changed();
@@ -76,12 +66,7 @@ int DataTable::addColumn(const wchar_t* name, int valueType) {
 }
 
 int DataTable::addRow() {
-    if (spare_.empty()) {
-        rows_.emplace_back(this, int(columns_.size()));
-    } else {
-        rows_.emplace_back(this, int(columns_.size()), std::move(spare_.back()));
-        spare_.pop_back();
-    }
+    rows_.emplace_back(this, int(columns_.size()));
     changed();
     return int(rows_.size()) - 1;
 }

@@ -40,17 +40,11 @@ public:
 private:
     void changed();
     void notify();
-    // Empties rows_; within an update the rows' cell memory is kept for the rows added next.
-    void dropRows();
 
     // Rows and columns stay at one address while others are added (cells are borrowed).
     std::deque<DataRow> rows_;
     std::vector<std::unique_ptr<DataColumn>> columns_;
     std::unordered_map<std::wstring_view, int> columnIndex_;
-    // Cell memory of rows cleared during the open update: a refill (clear, then as many rows
-    // again) takes it back instead of making and faulting in a new block per row. Let go when
-    // the outermost update ends, so an emptied table holds no memory for rows it no longer has.
-    std::vector<std::vector<DataItem>> spare_;
     int updateDepth_ = 0;
     bool dirty_ = false;
     bool notifying_ = false;

@@ -231,48 +231,4 @@ TEST(DataTable, TextsOfEveryLengthSurviveRewritesAndMovesOfTheirCells) {
     EXPECT_TRUE(table->getRow(0).getItem(L"id").isNull());
 }
 
-TEST(DataTable, ARefillInOneUpdateStartsFromNullCells) {
-    // A refill reuses the cleared rows' cell memory: nothing of the old rows (values, long texts,
-    // their sort keys) may show through in the new ones, whatever the new shape.
-    XComPtr<IDataTable> table = idValueTable(ValueText);
-    addRow(table, L"old1", L"集合理财产品名称很长的旧值");
-    addRow(table, L"old2", L"b");
-    addRow(table, L"old3", 7.5);
-    XComPtr<IDataView> sorted = newView(table);
-    XComPtr<IFieldSorter> sorter = createInstanceAs<IFieldSorter>("Data.FieldSorter");
-    sorter->setField(L"value");
-    sorted->setSorter(sorter);
-    ASSERT_EQ(ids(sorted), list({L"old3", L"old2", L"old1"}));
-    {
-        XComPtr<IUpdateContext> context = table->beginUpdate();
-        table->clear(0);
-        addRow(table, L"new1", L"c");
-        table->getRow(table->addRow()).getItem(L"id").setText(L"new2");
-        addRow(table, L"new3", L"a");
-        table->reset();
-        table->addColumn(L"id", ValueText);
-        table->addColumn(L"value", ValueText);
-        table->addColumn(L"extra", ValueReal);
-        for (const wchar_t* id : {L"r1", L"r2", L"r3", L"r4"})
-            table->getRow(table->addRow()).getItem(L"id").setText(id);
-        table->getRow(0).getItem(L"value").setText(L"z");
-        table->getRow(3).getItem(L"value").setText(L"a");
-        context->commit();
-    }
-    ASSERT_EQ(table->rowCount(), 4);
-    for (int r = 0; r < 4; ++r) {
-        EXPECT_EQ(table->getRow(r).itemCount(), 3);
-        EXPECT_TRUE(table->getRow(r).getItem(L"extra").isNull());
-    }
-    EXPECT_TRUE(table->getRow(1).getItem(L"value").isNull());
-    EXPECT_TRUE(table->getRow(2).getItem(L"value").isNull());
-    // Nulls last; the two texts by their own keys.
-    EXPECT_EQ(ids(sorted), list({L"r4", L"r1", L"r2", L"r3"}));
-    // Rows added once the update has ended are as new as ever.
-    table->clear(0);
-    addRow(table, L"after", L"x");
-    EXPECT_TRUE(table->getRow(0).getItem(L"extra").isNull());
-    EXPECT_EQ(ids(sorted), list({L"after"}));
-}
-
 } // namespace
