@@ -224,6 +224,9 @@ void AssembleFinanceGrid::SetAlwaysTopRule(const XStringW& rule) {
 }
 
 XStringW AssembleFinanceGrid::ShortCompany(const XStringW& company) {
+    // The text of a missing value is no name with a leading part.
+    if (company == L"--")
+        return company;
     int dash = company.find(L'-', 1);
     return dash < 0 ? company : company.mid(dash + 1);
 }

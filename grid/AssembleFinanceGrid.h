@@ -64,7 +64,8 @@ public:
     void OnHeaderChange() override;
     void OnResetHeader() override;
 
-    // The company without its leading part up to the first "-" after the first character.
+    // The company without its leading part up to the first "-" after the first character; "--"
+    // (no company) stays as it is.
     static XStringW ShortCompany(const XStringW& company);
     // The header text as saved: theme font attributes removed from the first two item levels and
     // the two group titles turned back into their placeholders.
