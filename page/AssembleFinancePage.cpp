@@ -46,6 +46,7 @@ ATOM registerPageClass() {
 AssembleFinancePage::AssembleFinancePage() {
     GetLocalTime(&initialDate);
     endDate = formatDate(initialDate);
+    rowsEndDate = endDate;
     grid.SetDateTitles(XStringW(), endDate);
 }
 
