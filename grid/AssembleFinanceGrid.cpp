@@ -1,7 +1,7 @@
 #include "AssembleFinanceGrid.h"
 
 #include "gridframe/XmlDom.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 
 const wchar_t AssembleFinanceGrid::kHeaderKey[] = L"/Client2/UserConfig/mod_AssembleFinance/Custom_Header_8";

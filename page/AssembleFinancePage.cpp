@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 #include <stdexcept>
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 
 const wchar_t AssembleFinancePage::kClassName[] = L"Client2_AssembleFinancePage";
 

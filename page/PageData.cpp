@@ -1,5 +1,5 @@
 // The page's one data path: the two valuation dates, the product query and the growth columns.
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 #include "page/AssembleFinancePage.h"
 #include "page/WaitDialog.h"

@@ -6,7 +6,7 @@
 #include "gridframe/NumberLocale.h"
 #include "gridframe/XmlDom.h"
 #include "grid/AssembleFinanceGrid.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "tests/gridframe/FakeTheme.h"
 
 namespace {

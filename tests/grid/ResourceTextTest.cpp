@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <fstream>
 #include <iterator>
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 
 namespace {
 
