@@ -186,6 +186,8 @@ void AssembleFinancePage::applyTheme(ITheme* theme) {
         promptFont.reset();
         createFonts();
         grid.SetScrollLock(true);
+        if (filterBar)
+            filterBar->applyTheme(theme);
     }
 
     grid.LoadFontZoom();

@@ -1,5 +1,5 @@
 // Texts the module carries as resources (the grid header, the query), stored in GB2312. Read by
-// the page and the grid, so it sits below both.
+// the page, the grid and the filter bar, so it sits below them.
 #pragma once
 
 #include <windows.h>

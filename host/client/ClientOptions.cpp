@@ -54,7 +54,23 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             target = &o.dumpPath;
         else if (a == L"--module")
             target = &o.modulePath;
-        else if (a != L"--exit-after")
+        else if (a == L"--keyword" || a == L"--filter") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return fail(L"missing value for " + a);
+            const std::wstring& value = args[++i];
+            FilterStep step;
+            step.keyword = a == L"--keyword";
+            step.text = value;
+            if (!step.keyword) {
+                const size_t equals = value.find(L'=');
+                if (equals == 0 || equals == std::wstring::npos || equals + 1 == value.size())
+                    return fail(L"--filter wants COLUMN=VALUE, got: " + value);
+                step.column = value.substr(0, equals);
+                step.text = value.substr(equals + 1);
+            }
+            o.filterSteps.push_back(step);
+            continue;
+        } else if (a != L"--exit-after")
             return fail(L"unknown option: " + a);
         if (i + 1 >= args.size() || args[i + 1].empty())
             return fail(L"missing value for " + a);
@@ -77,7 +93,8 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
 
 std::wstring ClientOptions::usage() {
     return L"Client.exe [--database FILE] [--profile DIR] [--end-date YYYY-MM-DD]\n"
-           L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]";
+           L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]\n"
+           L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...";
 }
 
 } // namespace Client

@@ -14,6 +14,14 @@ struct ClientOptions {
     std::wstring dumpPath;       // --dump FILE: the product table as tab-separated UTF-8
     std::wstring modulePath;     // --module DLL (default: mod_AssembleFinance.dll)
     double exitAfterSeconds = 0; // --exit-after SECONDS; 0 keeps running
+    // --keyword TEXT and --filter COLUMN=VALUE (both repeatable), applied through the page's
+    // filter bar in the order given, after the page has loaded.
+    struct FilterStep {
+        bool keyword = false;
+        std::wstring column; // the column's title as the bar shows it
+        std::wstring text;   // the keywords, or the value
+    };
+    std::vector<FilterStep> filterSteps;
     bool ok = true;
     std::wstring error; // set when ok is false
 

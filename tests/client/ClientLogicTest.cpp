@@ -28,6 +28,18 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
     EXPECT_EQ(o.dumpPath, L"t.tsv");
     EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
 
+    // Filter steps keep their order; a value may itself hold "=".
+    ClientOptions f =
+        ClientOptions::parse({L"--filter", L"基金公司=甲", L"--keyword", L"a b", L"--filter", L"名称=x=y"});
+    ASSERT_TRUE(f.ok);
+    ASSERT_EQ(f.filterSteps.size(), 3u);
+    EXPECT_FALSE(f.filterSteps[0].keyword);
+    EXPECT_EQ(f.filterSteps[0].column, L"基金公司");
+    EXPECT_EQ(f.filterSteps[0].text, L"甲");
+    EXPECT_TRUE(f.filterSteps[1].keyword);
+    EXPECT_EQ(f.filterSteps[1].text, L"a b");
+    EXPECT_EQ(f.filterSteps[2].text, L"x=y");
+
     for (std::vector<std::wstring> bad :
          std::vector<std::vector<std::wstring>>{{L"--database"},                // value missing
                                                 {L"--bogus", L"x"},             // unknown option
@@ -36,7 +48,11 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
                                                 {L"--exit-after", L"3s"},       // trailing text
                                                 {L"--end-date", L"2023-02-29"}, // no such day
                                                 {L"--end-date", L"2024-2-3"},   // wrong form
-                                                {L"--end-date", L"2024-13-01"}}) {
+                                                {L"--end-date", L"2024-13-01"},
+                                                {L"--filter", L"company"},  // no value
+                                                {L"--filter", L"=x"},       // no column
+                                                {L"--filter", L"company="}, // empty value
+                                                {L"--keyword"}}) {
         ClientOptions b = ClientOptions::parse(bad);
         EXPECT_FALSE(b.ok) << std::string(bad[0].begin(), bad[0].end());
         EXPECT_FALSE(b.error.empty());
@@ -208,7 +224,7 @@ TEST(ProductTableDump, OneLinePerRowInUtf8EvenWithTabsAndLineBreaksInValues) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(HostModules, ChartWindowShowsTheProductsRow) {
+TEST(HostModules, ChartWithoutADatabaseSaysSoInItsOneWindow) {
     FakeTable table({L"code", L"name"}, {{L"A00001", L"稳健一号"}, {L"B00002", L"进取二号"}});
     XComPtr<ChartModule> chart(new ChartModule());
     EXPECT_FALSE(chart->showArchive(L"B00002")) << "archives are the module's to open";
@@ -218,9 +234,11 @@ TEST(HostModules, ChartWindowShowsTheProductsRow) {
     wchar_t title[64];
     GetWindowTextW(first, title, 64);
     EXPECT_NE(std::wstring(title).find(L"B00002"), std::wstring::npos);
+    EXPECT_FALSE(chart->window()->data().message.empty());
     chart->showChart(L"A00001", 0, nullptr, 0);
-    EXPECT_FALSE(IsWindow(first)) << "one chart window at a time";
-    EXPECT_TRUE(IsWindow(chart->lastWindow()));
+    EXPECT_EQ(chart->lastWindow(), first) << "one chart window, reused";
+    chart->showChart(nullptr, 0, nullptr, 0);
+    EXPECT_EQ(chart->window()->data().code, L"A00001") << "no code, no change";
 }
 
 namespace {

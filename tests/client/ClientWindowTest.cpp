@@ -6,6 +6,7 @@
 #include <string>
 #include "ClientSession.h"
 #include "DatePickerDriver.h"
+#include "HistoryDatabase.h"
 #include "Kernel.h"
 #include "ModuleLoader.h"
 #include "SampleFile.h"
@@ -252,4 +253,99 @@ TEST_F(ClientWithModule, MessageLoopOffersKeysToHandlersByPriorityAndScreenshotI
     EXPECT_EQ(state->keyLog[0], 200);
     EXPECT_EQ(state->keyLog[1], 100);
     EXPECT_EQ(state->keyLog[2], 200);
+}
+
+namespace {
+
+void writeText(const std::wstring& path, const char* text) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fputs(text, f);
+    fclose(f);
+}
+
+std::wstring menuText(HMENU menu, UINT id) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND);
+    return text;
+}
+
+} // namespace
+
+TEST(ClientOwnWindows, BindingsChartAndPoolAreWiredIntoTheClient) {
+    TestModuleState* state = moduleState();
+    ASSERT_NE(state, nullptr);
+    *state = TestModuleState{};
+    std::wstring profile = tempDir(L"client_test_own_windows");
+    DeleteFileW((profile + L"\\user.conf").c_str());
+    writeText(profile + L"\\system.conf", "# configuration store 1\r\n"
+                                          "Client2/System/HotKeys/Archive=Ctrl+Shift+K\r\n"
+                                          "Client2/System/HotKeys/Refresh=Ctrl+Alt+Bogus\r\n");
+    std::wstring db = profile + L"\\history.db";
+    ASSERT_TRUE(historydb::write(db));
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = profile;
+    o.databasePath = db;
+    {
+        ClientSession session(o);
+        ASSERT_TRUE(session.start());
+
+        // The bindings reach the module's record; the unreadable one falls back and says so.
+        XComPtr<IMenuToolModule> tool(session.app()->getModule("mod_MenuTool"));
+        ASSERT_TRUE(tool);
+        HotKey k;
+        tool->getArchiveHotKey(k);
+        EXPECT_TRUE(k.ctrl && k.shift && !k.alt && k.key == 'K');
+        tool->getRefreshHotKey(k);
+        EXPECT_TRUE(!k.ctrl && !k.alt && k.key == VK_F5);
+        int notes = 0;
+        for (const std::wstring& line : session.summary())
+            notes += line.find(L"Ctrl+Alt+Bogus") != std::wstring::npos &&
+                     line.find(L"F5 in use") != std::wstring::npos;
+        EXPECT_EQ(notes, 1);
+        HMENU menu = GetMenu(session.frame()->hwnd());
+        EXPECT_NE(
+            menuText(menu, ClientSession::CmdHotKeyFirst + MenuToolModule::Archive).find(L"\tCtrl+Shift+K"),
+            std::wstring::npos);
+        EXPECT_NE(menuText(menu, ClientSession::CmdHotKeyFirst + MenuToolModule::Refresh).find(L"\tF5"),
+                  std::wstring::npos);
+
+        // The chart marks the dates of the page's picker.
+        ASSERT_TRUE(session.applyEndDate(L"2026-03-07"));
+        XComPtr<IChartModule> chart(session.app()->getModule("mod_Chart"));
+        ASSERT_TRUE(chart);
+        chart->showChart(L"G00001", 0, nullptr, 0);
+        ASSERT_TRUE(IsWindow(session.chart()->lastWindow()));
+        EXPECT_EQ(session.chart()->window()->data().endDate, L"2026-03-06");
+        EXPECT_EQ(session.chart()->window()->data().beginDate, L"2026-03-05");
+
+        // The menu opens the pool window, owned by the main window, with what the module added.
+        XComPtr<IFundsPoolModule>(session.app()->getModule("mod_FundsPool"))->addFund(L"G00001");
+        SendMessageW(session.frame()->hwnd(), WM_COMMAND, ClientSession::CmdFundsPool, 0);
+        HWND pool = session.fundsPool()->window().hwnd();
+        ASSERT_TRUE(IsWindowVisible(pool));
+        EXPECT_EQ(GetWindow(pool, GW_OWNER), session.frame()->hwnd());
+        EXPECT_EQ(ListView_GetItemCount(session.fundsPool()->window().listView()), 1);
+
+        // Keys typed into the pool window are the pool's: the module's handlers never see them.
+        PostMessageW(session.fundsPool()->window().listView(), WM_KEYDOWN, VK_F5, 0);
+        PostMessageW(state->pages[0], WM_KEYDOWN, VK_F6, 0);
+        PostMessageW(session.frame()->hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(session.run(), 0);
+        EXPECT_EQ(state->keyLogCount, 2) << "only the page's F6, offered to both handlers";
+    }
+
+    // A profile without system settings starts from the shipped ones.
+    std::wstring fresh = tempDir(L"client_test_fresh_profile");
+    DeleteFileW((fresh + L"\\system.conf").c_str());
+    o.profileDir = fresh;
+    {
+        ClientSession session(o);
+        ASSERT_TRUE(session.start());
+        EXPECT_NE(GetFileAttributesW((fresh + L"\\system.conf").c_str()), INVALID_FILE_ATTRIBUTES);
+        for (const std::wstring& line : session.summary())
+            EXPECT_EQ(line.find(L"hot key"), std::wstring::npos) << "the shipped bindings all read";
+    }
+    DeleteFileW(db.c_str());
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include "tests/wgui/GdiplusEnvironment.h"
 #include "module/host/Kernel.h"
+#include "host/client/FilterBarDriver.h"
 #include "page/WaitDialog.h"
 #include "tests/gridframe/FakeTheme.h"
 #include "tests/page/PageTestHost.h"
@@ -213,4 +214,51 @@ TEST(PageWindow, LayoutAndTabPageOperations) {
     MapWindowPoints(nullptr, h.page->hwnd, reinterpret_cast<POINT*>(&pickerRect), 2);
     EXPECT_EQ(pickerRect.left, 305);
     EXPECT_EQ(pickerRect.top, 5);
+}
+
+TEST(PageFilterBar, StandsInTheStripNarrowsTheGridAndFollowsTheTheme) {
+    PageHarness h(database());
+    h.page->move(0, 0, 900, 400);
+    FilterWnd* bar = h.page->getFilterBar();
+    ASSERT_TRUE(bar && bar->isWindow());
+    RECT barRect{};
+    GetWindowRect(bar->hwnd, &barRect);
+    MapWindowPoints(nullptr, h.page->hwnd, reinterpret_cast<POINT*>(&barRect), 2);
+    EXPECT_EQ(barRect.left, 560);
+    EXPECT_EQ(barRect.top, 2);
+    EXPECT_EQ(barRect.right, 900);
+    EXPECT_EQ(barRect.bottom, 28);
+
+    // One button at first: the company column's.
+    ASSERT_EQ(bar->getConditions().size(), 1u);
+    const FilterWnd::Condition& company = bar->getConditions().front();
+    EXPECT_EQ(company.id, 101);
+    EXPECT_EQ(company.button.getCaption(), L"基金公司");
+
+    // The loaded products' companies are offered; choosing one narrows the grid to it.
+    const ValueSet* companies = bar->valueSet(L"company");
+    ASSERT_TRUE(companies && companies->size() > 1);
+    const XStringW chosen = companies->values().front();
+    const int all = h.page->productGrid().GetRowsCount();
+    ASSERT_TRUE(Client::chooseMenuItem(company.button.hwnd, {chosen.c_str()}));
+    EXPECT_EQ(company.button.getCaption(), chosen);
+    Data::IDataView* shown = h.page->productGrid().GetDisplayView();
+    ASSERT_GT(shown->rowCount(), 0);
+    EXPECT_LT(shown->rowCount(), all);
+    for (int i = 0; i < shown->rowCount(); ++i)
+        EXPECT_EQ(shown->getRow(i).getItem(L"company").getText(), chosen);
+
+    XComPtr<FakeTheme> theme(new FakeTheme);
+    theme->colors["wnd_general_bg"] = RGB(40, 50, 60);
+    h.page->applyTheme(theme.get());
+    EXPECT_EQ(bar->getBackgroundColor(), RGB(40, 50, 60));
+    RedrawWindow(bar->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(bar->hwnd);
+    EXPECT_EQ(GetPixel(dc, 3, 12), RGB(40, 50, 60));
+    ReleaseDC(bar->hwnd, dc);
+
+    // The page's window goes: the bar with it, and its filter off the grid's view.
+    DestroyWindow(h.page->hwnd);
+    EXPECT_EQ(h.page->getFilterBar(), nullptr);
+    EXPECT_EQ(shown->rowCount(), all);
 }
