@@ -153,8 +153,12 @@ TEST_F(ProductHeader, ASavedHeaderWithoutAShownColumnGivesWayToTheDefault) {
 
 TEST_F(ProductHeader, NoUserConfiguration) {
     grid->SetTheme(theme.get());
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
     app->userConf = nullptr;
-    EXPECT_EQ(grid->AssembleHeader(), 0); // an empty text is no header
+    // Neither the saved nor the default header: an empty text, which is no header.
+    EXPECT_STREQ(grid->HeaderText().c_str(), L"");
+    EXPECT_EQ(grid->AssembleHeader(), 0);
+    EXPECT_EQ(grid->GetColumnCount(), 0);
     grid->OnResetHeader();                // the default still shows
     EXPECT_EQ(visibleColumn(L"index_rank").width, 50);
     grid->OnHeaderChange(); // nothing to save into
