@@ -1,5 +1,5 @@
 // "mod_Chart": a product's net value chart in the client's chart window; archives are left to
-// the caller.
+// the caller. An open chart follows the data feed ("event_update_lastvalue").
 #pragma once
 
 #include <windows.h>
@@ -32,6 +32,9 @@ public:
     const ChartWindow* window() const { return window_.get(); }
 
 private:
+    static void onValuesChanged(void* argument, void* context);
+    ChartData load(const std::wstring& code) const;
+
     XComPtr<IDatabase> db_;
     XComPtr<IThemeMgr> themes_;
     std::function<std::wstring()> pickedDate_;

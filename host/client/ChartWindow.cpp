@@ -67,6 +67,13 @@ bool ChartWindow::show(HWND owner, ChartData data) {
     return true;
 }
 
+void ChartWindow::update(ChartData data) {
+    data_ = std::move(data);
+    hover_ = -1;
+    if (hwnd_)
+        InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 LRESULT CALLBACK ChartWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<ChartWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);

@@ -21,6 +21,8 @@ public:
 
     // Shows data, creating the window on first use (owned by owner) and bringing it to the front.
     bool show(HWND owner, ChartData data);
+    // Replaces what the open window shows, leaving it where it is in the z-order.
+    void update(ChartData data);
     HWND hwnd() const { return hwnd_; }
 
     // What the last paint drew, for the tests and the PNG render.

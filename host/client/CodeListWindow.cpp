@@ -59,6 +59,13 @@ void CodeListWindow::onListChanged(void*, void* context) {
     static_cast<CodeListWindow*>(context)->reload();
 }
 
+void CodeListWindow::onValuesChanged(void* argument, void* context) {
+    // The feed's report that it finished: the latest values may have moved on.
+    auto* arg = static_cast<const UpdateEventArg*>(argument);
+    if (arg && arg->state == 1)
+        static_cast<CodeListWindow*>(context)->reload();
+}
+
 void CodeListWindow::reload() {
     std::vector<std::wstring> codes = source_.codes ? source_.codes() : std::vector<std::wstring>{};
     databaseRead_ = describeProducts(db_.get(), codes, rows_);
@@ -185,6 +192,8 @@ LRESULT CodeListWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         if (XComPtr<IEvent> e = createEvent(source_.changedEvent))
             e->subscribe(&CodeListWindow::onListChanged, this);
+        if (XComPtr<IEvent> e = createEvent("event_update_lastvalue"))
+            e->subscribe(&CodeListWindow::onValuesChanged, this);
         return 0;
     }
     case WM_SIZE:
@@ -228,6 +237,8 @@ LRESULT CodeListWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         if (XComPtr<IEvent> e = getEvent(source_.changedEvent))
             e->unsubscribe(&CodeListWindow::onListChanged, this);
+        if (XComPtr<IEvent> e = getEvent("event_update_lastvalue"))
+            e->unsubscribe(&CodeListWindow::onValuesChanged, this);
         break;
     case WM_NCDESTROY:
         // Closed by the user or with its owner: the next show makes a new window.

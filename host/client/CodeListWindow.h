@@ -1,12 +1,14 @@
 // The window of the funds pool and of the watched list: code, name, latest unit value and its
-// day for each listed product, with a way to remove products. It follows the list: the owning
-// module raises its change event and the window reads the list again.
+// day for each listed product, with a way to remove products. It follows the list (the owning
+// module raises its change event) and the data feed ("event_update_lastvalue"): either makes the
+// window read the list and the database again.
 #pragma once
 
 #include <windows.h>
 #include <functional>
 #include <string>
 #include <vector>
+#include "App.h"
 #include "Database.h"
 #include "ProductLookup.h"
 
@@ -46,6 +48,7 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static void onListChanged(void* argument, void* context);
+    static void onValuesChanged(void* argument, void* context);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void layout();
     void updateStatus();

@@ -248,3 +248,41 @@ TEST_F(HostWindows, WatchedListWindowRemovesWithTheDeleteKeyAndRaisesTheEvent) {
     ASSERT_TRUE(concern->showWindow(nullptr));
     EXPECT_EQ(ListView_GetItemCount(concern->window().listView()), 2);
 }
+
+TEST_F(HostWindows, OpenWindowsFollowTheDataFeed) {
+    XComPtr<Conf::IConfManager> store = createConfManager(nullptr, L"/Client2/UserConfig/");
+    XComPtr<FundsPoolModule> pool(new FundsPoolModule(store.get()));
+    pool->setDatabase(db.get());
+    pool->addFund(L"G00001");
+    ASSERT_TRUE(pool->showWindow(nullptr));
+    XComPtr<ChartModule> chart(new ChartModule());
+    chart->setDatabase(db.get());
+    chart->showChart(L"G00001", 0, nullptr, 0);
+    ASSERT_EQ(chart->window()->data().points.size(), 9u);
+
+    // The feed writes a new day through its own connection, then reports.
+    auto exec = [](const char* sql) {
+        std::wstring path = dbPath();
+        std::string file(path.begin(), path.end());
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+    };
+    exec("insert into tb_valuelist (code, date, value, totalvalue) values ('G00001', '2026-03-09', 1.09, "
+         "1.345)");
+    XComPtr<IEvent> feed = createEvent("event_update_lastvalue");
+    UpdateEventArg arg;
+    arg.kind = 11;
+    arg.state = 0; // still running: nothing to read yet
+    feed->raise(&arg);
+    HWND list = pool->window().listView();
+    EXPECT_EQ(cell(list, 0, 3), L"2026-03-06");
+    arg.state = 1;
+    feed->raise(&arg);
+    EXPECT_EQ(cell(list, 0, 3), L"2026-03-09");
+    EXPECT_EQ(cell(list, 0, 2), L"1.0900");
+    EXPECT_EQ(chart->window()->data().points.size(), 10u);
+    EXPECT_EQ(chart->window()->data().points.back().date, L"2026-03-09");
+    exec("delete from tb_valuelist where code = 'G00001' and date = '2026-03-09'");
+}

@@ -159,7 +159,7 @@ TEST_F(ProductHeader, NoUserConfiguration) {
     EXPECT_STREQ(grid->HeaderText().c_str(), L"");
     EXPECT_EQ(grid->AssembleHeader(), 0);
     EXPECT_EQ(grid->GetColumnCount(), 0);
-    grid->OnResetHeader();                // the default still shows
+    grid->OnResetHeader(); // the default still shows
     EXPECT_EQ(visibleColumn(L"index_rank").width, 50);
     grid->OnHeaderChange(); // nothing to save into
 }
