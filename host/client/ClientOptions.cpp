@@ -1,7 +1,6 @@
 #include "ClientOptions.h"
 
 #include <cwchar>
-#include <cwctype>
 
 namespace Client {
 
@@ -16,8 +15,10 @@ bool isLeap(int y) {
 bool parseIsoDate(const std::wstring& text, int& year, int& month, int& day) {
     if (text.size() != 10 || text[4] != L'-' || text[7] != L'-')
         return false;
+    // ASCII digits only: iswdigit also takes full-width and other scripts' digits, which stoi
+    // then refuses with an exception.
     for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (!std::iswdigit(text[i]))
+        if (text[i] < L'0' || text[i] > L'9')
             return false;
     int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(5, 2)), d = std::stoi(text.substr(8, 2));
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -8,6 +8,7 @@
 #include "FilterBarDriver.h"
 #include "Kernel.h"
 #include "HotKeyText.h"
+#include "OutputFile.h"
 #include "ProductTableDump.h"
 #include "Screenshot.h"
 #include "ShippedConfiguration.h"
@@ -108,6 +109,7 @@ bool ClientSession::start() {
         note(L"cannot create the main window");
         return false;
     }
+    frame_->setWarning(services.warning);
     frame_->setCommandHandler([this](int id) { onCommand(id); });
     frame_->setTimerHandler([this](UINT_PTR id) { onTimer(id); });
 
@@ -252,10 +254,18 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
     TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
     // The page on show owns the picker the user would use.
     HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
-    HWND picker = findDatePicker(root);
-    bool ok = setPickerDate(picker, y, m, d);
-    note(ok ? L"end date set to " + isoDate : L"no date picker on the page; end date not set");
-    return ok;
+    switch (setPickerDate(findDatePicker(root), y, m, d)) {
+    case PickerResult::Set:
+        note(L"end date set to " + isoDate);
+        return true;
+    case PickerResult::NoPicker:
+        note(L"no date picker on the page; end date not set");
+        return false;
+    case PickerResult::Refused:
+        break;
+    }
+    note(L"end date not set: the date picker does not take " + isoDate);
+    return false;
 }
 
 bool ClientSession::applyFilters() {
@@ -288,7 +298,10 @@ void ClientSession::takeSnapshot() {
         applyFilters();
     }
     snapshotPending_ = false;
-    if (!options_.screenshotPath.empty()) {
+    // The database is the user's data: no output replaces it, however its path is spelt.
+    if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
+        note(L"screenshot not written: " + options_.screenshotPath + L" is the open database");
+    } else if (!options_.screenshotPath.empty()) {
         RedrawWindow(frame_->hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         std::wstring error;
@@ -297,7 +310,9 @@ void ClientSession::takeSnapshot() {
         else
             note(L"screenshot failed: " + error);
     }
-    if (!options_.dumpPath.empty()) {
+    if (!options_.dumpPath.empty() && isSameFile(options_.dumpPath, options_.databasePath)) {
+        note(L"table not written: " + options_.dumpPath + L" is the open database");
+    } else if (!options_.dumpPath.empty()) {
         int rows = 0;
         std::wstring message;
         if (module_.module && dumpModuleTable(module_.module, options_.dumpPath, rows, message))

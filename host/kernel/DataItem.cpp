@@ -1,6 +1,7 @@
 #include "DataItem.h"
 
 #include <windows.h>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -18,18 +19,16 @@ double parseNumber(const wchar_t* text, bool* ok) {
 } // namespace
 
 XStringW numberText(double value) {
-    char buffer[40];
-    for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value || std::isnan(value))
-            break;
-    }
-    wchar_t wide[40];
-    int i = 0;
-    for (; buffer[i] && i < 39; ++i)
+    // Positional digits only: a grid cuts a long text at its right end, and "-9.99902e-05" cut
+    // to "-9.99902…" reads as a different number. to_chars gives the shortest digits that read
+    // back as the same value without a round trip through printf.
+    char buffer[400]; // the longest fixed text of a double (denormals) is about 330 characters
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    size_t length = result.ec == std::errc() ? size_t(result.ptr - buffer) : 0;
+    wchar_t wide[sizeof buffer];
+    for (size_t i = 0; i < length; ++i)
         wide[i] = wchar_t(buffer[i]);
-    wide[i] = 0;
-    return XStringW(wide);
+    return XStringW(wide, int(length));
 }
 
 NullItem& NullItem::instance() {

@@ -221,6 +221,13 @@ TEST_F(ClientWithModule, EndDateGoesThroughThePagesPicker) {
     EXPECT_EQ(shown.wDay, 15);
     EXPECT_FALSE(session->applyEndDate(L"2024-02-30"));
     EXPECT_EQ(state->pickerChanges, 1);
+    // Before the picker's first day it keeps its date: that is a failure, and the page is not
+    // told of a change.
+    EXPECT_FALSE(session->applyEndDate(L"1752-09-13"));
+    EXPECT_EQ(state->pickerChanges, 1);
+    EXPECT_EQ(session->summary().back(), L"end date not set: the date picker does not take 1752-09-13");
+    SendMessageW(findDatePicker(state->pages[0]), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.wYear, 2024);
 
     // The second page has no picker: nothing to set while it is on show.
     session->frame()->activatePage(tab->page(1));
@@ -257,6 +264,26 @@ TEST_F(ClientWithModule, MessageLoopOffersKeysToHandlersByPriorityAndScreenshotI
 
 namespace {
 
+std::string readAll(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+bool summaryHas(const ClientSession& session, const std::wstring& text) {
+    for (const std::wstring& line : session.summary())
+        if (line.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
+
 void writeText(const std::wstring& path, const char* text) {
     FILE* f = _wfopen(path.c_str(), L"wb");
     ASSERT_NE(f, nullptr);
@@ -271,6 +298,104 @@ std::wstring menuText(HMENU menu, UINT id) {
 }
 
 } // namespace
+
+TEST_F(ClientWithModule, OutputsNeverReplaceTheDatabaseAndReplaceTheirTargetsWhole) {
+    session.reset();
+    const std::wstring db = databasePath();
+    const std::string before = readAll(db);
+    ASSERT_FALSE(before.empty());
+    size_t slash = db.find_last_of(L'\\');
+    std::wstring folder = db.substr(0, slash), name = db.substr(slash + 1);
+    std::wstring upper = name;
+    CharUpperW(&upper[0]);
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = folder;
+    o.databasePath = db;
+    // The same file spelt otherwise: another case, a "." step, a ".." step.
+    o.screenshotPath = folder + L"\\.\\" + upper;
+    o.dumpPath = folder + L"\\..\\" + folder.substr(folder.find_last_of(L'\\') + 1) + L"\\" + name;
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        EXPECT_EQ(run.run(), 0);
+        EXPECT_TRUE(
+            summaryHas(run, L"screenshot not written: " + o.screenshotPath + L" is the open database"));
+        EXPECT_TRUE(summaryHas(run, L"table not written: " + o.dumpPath + L" is the open database"));
+    }
+    EXPECT_TRUE(readAll(db) == before) << "the database must be untouched";
+
+    // A target that cannot be replaced (another program holds it without letting it be renamed
+    // over) keeps its old bytes rather than being cut short.
+    std::wstring out = tempDir(L"client_test_outputs");
+    o.screenshotPath = out + L"\\shot.png";
+    o.dumpPath = out + L"\\table.tsv";
+    FILE* old = _wfopen(o.dumpPath.c_str(), L"wb");
+    ASSERT_NE(old, nullptr);
+    fputs("old table\n", old);
+    fclose(old);
+    HANDLE holder = CreateFileW(o.dumpPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        run.run();
+        EXPECT_TRUE(summaryHas(run, L"table not written: cannot write " + o.dumpPath));
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(readAll(o.dumpPath), "old table\n");
+    EXPECT_EQ(readAll(o.screenshotPath).compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
+
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        run.run();
+        EXPECT_TRUE(summaryHas(run, L"table written: " + o.dumpPath + L" (1 rows)"));
+    }
+    EXPECT_EQ(readAll(o.dumpPath), "code\nT00001\n");
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((out + L"\\*.tmp").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file left behind";
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    DeleteFileW(o.dumpPath.c_str());
+    DeleteFileW(o.screenshotPath.c_str());
+    RemoveDirectoryW(out.c_str());
+}
+
+TEST_F(ClientWithModule, StatusBarKeepsSayingThatSettingsWillNotBeKept) {
+    session.reset();
+    std::wstring profile = tempDir(L"client_test_locked");
+    std::wstring user = profile + L"\\user.conf";
+    FILE* f = _wfopen(user.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fputs("# configuration store 1\r\n", f);
+    fclose(f);
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_READONLY);
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = profile;
+    o.databasePath = databasePath();
+    ClientSession run(o);
+    ASSERT_TRUE(run.start());
+    const std::wstring line =
+        L"settings cannot be saved to " + user + L": the saved settings are in use, changes will not be kept";
+    EXPECT_TRUE(summaryHas(run, line));
+    // Later notes take the first part of the status bar; the warning keeps its own.
+    run.raiseValueUpdate();
+    run.switchTheme();
+    wchar_t text[512] = {};
+    HWND status = run.frame()->statusBar();
+    ASSERT_EQ(SendMessageW(status, SB_GETPARTS, 0, 0), 2);
+    SendMessageW(status, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::wstring(text), line);
+    run.shutdown();
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(user.c_str());
+    DeleteFileW((profile + L"\\system.conf").c_str());
+    RemoveDirectoryW(profile.c_str());
+}
 
 TEST(ClientOwnWindows, BindingsChartAndPoolAreWiredIntoTheClient) {
     TestModuleState* state = moduleState();
