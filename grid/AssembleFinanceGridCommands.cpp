@@ -14,8 +14,7 @@ const wchar_t kArchivePath[] = L"/html/";
 
 bool startsWithNoCase(const XStringW& text, const wchar_t* prefix) {
     int n = lstrlenW(prefix);
-    return text.length() >= n &&
-           CompareStringOrdinal(text.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL;
+    return text.length() >= n && CompareStringOrdinal(text.c_str(), n, prefix, n, TRUE) == CSTR_EQUAL;
 }
 
 // Percent-encodes the code's UTF-8 bytes except the unreserved characters, so that no code can

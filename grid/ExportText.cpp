@@ -31,7 +31,8 @@ void addGroup(IXMLDOMNode* group, std::vector<ExportColumn>& columns) {
     bool present = false;
     if (!XmlDom::attribute(group, L"title", caption, present))
         return;
-    for (ComRef<IXMLDOMNode> child = XmlDom::firstChild(group); child; child = XmlDom::nextSibling(child.get())) {
+    for (ComRef<IXMLDOMNode> child = XmlDom::firstChild(group); child;
+         child = XmlDom::nextSibling(child.get())) {
         bool readable = false;
         XStringW title, name;
         if (!isElement(child.get()) || !shownForExport(child.get(), readable) ||
@@ -49,7 +50,8 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns) {
     ComRef<IXMLDOMElement> root = XmlDom::documentElement(document.get());
     if (!root)
         return false;
-    for (ComRef<IXMLDOMNode> item = XmlDom::firstChild(root.get()); item; item = XmlDom::nextSibling(item.get())) {
+    for (ComRef<IXMLDOMNode> item = XmlDom::firstChild(root.get()); item;
+         item = XmlDom::nextSibling(item.get())) {
         bool readable = false;
         if (!isElement(item.get()) || !shownForExport(item.get(), readable))
             continue;

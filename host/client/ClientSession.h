@@ -51,6 +51,8 @@ public:
     void raiseBuyRedeemUpdate();
     void switchTheme();
     bool applyEndDate(const std::wstring& isoDate);
+    // --export: the grid's export command on the shown page, as a user runs it.
+    bool exportGrid();
 
 private:
     void onCommand(int id);
