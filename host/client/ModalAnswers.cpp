@@ -59,10 +59,7 @@ void ModalAnswers::chooseMenuItem(const std::wstring& text) {
 }
 
 void ModalAnswers::answerSaveDialog(const std::wstring& name, int filterIndex, bool cancel) {
-    savePending_ = true;
-    saveName_ = name;
-    saveFilter_ = filterIndex;
-    saveCancel_ = cancel;
+    saveAnswers_.push_back({name, filterIndex, cancel});
 }
 
 void CALLBACK ModalAnswers::onTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -88,10 +85,9 @@ void ModalAnswers::tick() {
             known_.insert(hwnd);
             answerMenu(hwnd);
         } else if (cls == L"#32770" && GetDlgItem(hwnd, cmb1) && fileNameField(hwnd)) {
-            if (!savePending_)
-                continue;
-            known_.insert(hwnd);
-            answerSave(hwnd);
+            // Disabled while it asks a question of its own.
+            if (!saveAnswers_.empty() && IsWindowEnabled(hwnd))
+                answerSave(hwnd);
         } else if (cls == L"#32770" && GetDlgItem(hwnd, IDYES) && GetDlgItem(hwnd, IDNO) &&
                    className(GetWindow(hwnd, GW_OWNER)) == L"#32770") {
             // The save dialog's question whether to replace the file.
@@ -143,12 +139,36 @@ void ModalAnswers::answerMenu(HWND menuWindow) {
 }
 
 void ModalAnswers::answerSave(HWND dialog) {
-    savePending_ = false;
-    saveDialog.seen = true;
+    const SaveAnswer answer = saveAnswers_.front();
+    saveAnswers_.erase(saveAnswers_.begin());
     HWND name = fileNameField(dialog);
-    saveDialog.initialName = windowText(name);
     HWND types = GetDlgItem(dialog, cmb1);
     const int count = int(SendMessageW(types, CB_GETCOUNT, 0, 0));
+    if (answered_.count(dialog) == 0) {
+        answered_.insert(dialog);
+        saveDialog = SaveDialogSeen();
+        saveDialog.seen = true;
+        saveDialog.initialName = windowText(name);
+        recordFilters(types, count);
+        HWND readOnly = GetDlgItem(dialog, chx1);
+        saveDialog.readOnlyBoxShown = readOnly && IsWindowVisible(readOnly);
+    }
+    if (answer.cancel) {
+        press(dialog, IDCANCEL);
+        return;
+    }
+    // The type first: the dialog may rewrite the name's extension when the type changes.
+    if (answer.filter > 0 && answer.filter <= count) {
+        SendMessageW(types, CB_SETCURSEL, WPARAM(answer.filter - 1), 0);
+        // What a choice in the list sends: the change, then the choice made.
+        for (WORD code : {WORD(CBN_SELCHANGE), WORD(CBN_SELENDOK)})
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(types));
+    }
+    SetWindowTextW(name, answer.name.c_str());
+    press(dialog, IDOK);
+}
+
+void ModalAnswers::recordFilters(HWND types, int count) {
     for (int i = 0; i < count; ++i) {
         int n = int(SendMessageW(types, CB_GETLBTEXTLEN, WPARAM(i), 0));
         std::wstring text(size_t(n > 0 ? n + 1 : 1), L'\0');
@@ -156,19 +176,6 @@ void ModalAnswers::answerSave(HWND dialog) {
         text.resize(wcslen(text.c_str()));
         saveDialog.filters.push_back(text);
     }
-    HWND readOnly = GetDlgItem(dialog, chx1);
-    saveDialog.readOnlyBoxShown = readOnly && IsWindowVisible(readOnly);
-    if (saveCancel_) {
-        press(dialog, IDCANCEL);
-        return;
-    }
-    // The type first: the dialog may rewrite the name's extension when the type changes.
-    if (saveFilter_ > 0 && saveFilter_ <= count) {
-        SendMessageW(types, CB_SETCURSEL, WPARAM(saveFilter_ - 1), 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
-    }
-    SetWindowTextW(name, saveName_.c_str());
-    press(dialog, IDOK);
 }
 
 } // namespace Client

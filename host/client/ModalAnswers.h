@@ -34,7 +34,8 @@ public:
     // empty text, or a text the menu lacks, closes the menu with Escape.
     void chooseMenuItem(const std::wstring& text);
     // The next save dialog: filterIndex (1-based; 0 leaves it) chosen, name typed, then OK; or
-    // Cancel.
+    // Cancel. Answers queue up: a dialog still open after one (the user would not replace a
+    // file) gets the next.
     void answerSaveDialog(const std::wstring& name, int filterIndex, bool cancel = false);
     // Whether to replace an existing file when the save dialog asks.
     void answerOverwrite(bool yes) { overwriteYes_ = yes; }
@@ -53,16 +54,20 @@ private:
     void tick();
     void answerMenu(HWND menuWindow);
     void answerSave(HWND dialog);
+    void recordFilters(HWND types, int count);
 
     UINT_PTR timer_ = 0;
     bool menuPending_ = false;
     std::wstring menuText_;
-    bool savePending_ = false;
-    std::wstring saveName_;
-    int saveFilter_ = 0;
-    bool saveCancel_ = false;
+    struct SaveAnswer {
+        std::wstring name;
+        int filter = 0;
+        bool cancel = false;
+    };
+    std::vector<SaveAnswer> saveAnswers_;
     bool overwriteYes_ = true;
     std::set<HWND> known_;
+    std::set<HWND> answered_;
 };
 
 } // namespace Client

@@ -1,6 +1,7 @@
 #include "tests/module/CommandHost.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include "host/client/ClientServices.h"
 #include "host/client/GridExportDriver.h"
 #include "module/host/Kernel.h"
@@ -69,6 +70,10 @@ std::string readBytes(const std::wstring& path) {
 }
 
 CommandHost::CommandHost(const char* extraSql, int width) {
+    // As the client does before it makes its frame (toolbar, status bar, tabs, date picker).
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
     for (const char* name : {"event_theme_changed", "event_ConcernChanged", "event_update_buyredeemstate",
                              "event_update_lastvalue"})
         createEvent(name);
@@ -81,7 +86,8 @@ CommandHost::CommandHost(const char* extraSql, int width) {
     user->removeKey(Client::FundsPoolModule::kKey);
     user->removeKey(AssembleFinanceGrid::kHeaderKey);
     frame = XComPtr<Client::MainFrame>(new Client::MainFrame());
-    EXPECT_TRUE(frame->create(L"commands test", nullptr));
+    EXPECT_TRUE(frame->create(L"commands test", nullptr))
+        << "error " << GetLastError() << " hwnd " << frame->hwnd();
     SetWindowPos(frame->hwnd(), nullptr, 0, 0, width, 700, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(frame->hwnd(), SW_SHOWNOACTIVATE);
     menuTool = XComPtr<Client::MenuToolModule>(new Client::MenuToolModule());
