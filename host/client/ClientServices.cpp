@@ -15,8 +15,8 @@ std::wstring programDirectory() {
 
 namespace {
 
-// The key paths of a store file: the text of each line before its first unescaped "=". The
-// values are read through a store of the file itself, so escapes are undone by its own rules.
+// The key paths of a store file: the text of each line before its first unescaped "=", with the
+// store's escapes undone. The values are read through a store of the file itself.
 std::vector<std::wstring> storePaths(const std::wstring& file) {
     std::vector<std::wstring> paths;
     HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -41,8 +41,8 @@ std::vector<std::wstring> storePaths(const std::wstring& file) {
         std::string path;
         for (size_t i = start; i < end; ++i) {
             if (bytes[i] == '\\' && i + 1 < end) {
-                path += bytes[i];
-                path += bytes[++i];
+                char escaped = bytes[++i];
+                path += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped;
             } else if (bytes[i] == '=') {
                 break;
             } else {
