@@ -1,6 +1,7 @@
 #include "DataItem.h"
 
 #include <windows.h>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -17,19 +18,26 @@ double parseNumber(const wchar_t* text, bool* ok) {
 }
 } // namespace
 
+// The shortest of "%.15g", "%.16g", "%.17g" that reads back as the same value. to_chars and
+// from_chars give exactly those texts without the C library's formatting, which grids and exports
+// call for every numeric cell.
 XStringW numberText(double value) {
+    if (std::isnan(value))
+        return XStringW(L"nan"); // the C library's text for either sign
     char buffer[40];
+    char* end = buffer;
     for (int precision = 15; precision <= 17; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value || std::isnan(value))
+        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision).ptr;
+        double back = 0;
+        std::from_chars(buffer, end, back);
+        if (back == value)
             break;
     }
     wchar_t wide[40];
     int i = 0;
-    for (; buffer[i] && i < 39; ++i)
-        wide[i] = wchar_t(buffer[i]);
-    wide[i] = 0;
-    return XStringW(wide);
+    for (const char* p = buffer; p < end && i < 39; ++p)
+        wide[i++] = wchar_t(*p);
+    return XStringW(wide, i);
 }
 
 NullItem& NullItem::instance() {
