@@ -162,9 +162,14 @@ TEST(GridExport, CancelOrAnUnwritableFileLeavesTheOldFileAlone) {
     writeFile(path, old);
 
     {
+        // Cancel: nothing written, neither at the path nor under the dialog's initial name.
+        for (const wchar_t* initial : {L"集合理财产品净值", L"集合理财产品净值.csv"})
+            DeleteFileW(initial);
         ModalAnswers answers;
         exportAs(host, answers, path, 1, true);
         EXPECT_EQ(readBytes(path), old);
+        for (const wchar_t* initial : {L"集合理财产品净值", L"集合理财产品净值.csv"})
+            EXPECT_EQ(GetFileAttributesW(initial), INVALID_FILE_ATTRIBUTES);
     }
     {
         // Replacing it is refused; the dialog then stays and is cancelled.
