@@ -13,8 +13,8 @@ void ThemeDataGrid::SetTheme(ITheme* theme) {
     theme_ = theme;
 
     COLORREF background = 0, headerBackground = 0, border = 0xFFFFFF, gridLines = 0xFFFFFF, title = 0xFFFFFF;
-    // The scroll-bar colours have no default of their own; the control's current ones stay
-    // visible as system colours until the theme names them.
+    // The scroll-bar colours have no default of their own: the system's stand in until the
+    // theme names them.
     COLORREF arrow = GetSysColor(COLOR_BTNTEXT), button = GetSysColor(COLOR_BTNFACE),
              face = GetSysColor(COLOR_SCROLLBAR), dark = GetSysColor(COLOR_BTNSHADOW),
              light = GetSysColor(COLOR_BTNHIGHLIGHT);

@@ -152,6 +152,11 @@ bool AssembleFinancePage::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         onUpdateMessage();
         return false;
     case WM_DESTROY:
+        if (filterBar) {
+            if (filterBar->isWindow())
+                filterBar->destroyWindow();
+            filterBar.reset();
+        }
         if (refreshIndicator) {
             refreshIndicator->show(SW_HIDE);
             refreshIndicator->stopAnimating();
@@ -177,6 +182,8 @@ void AssembleFinancePage::onCreate() {
     grid.SetHeaderFont(L"宋体", 12);
     grid.SetScrollLock(true);
 
+    createFilterBar();
+
     endDatePicker.create(WS_CHILD | WS_VISIBLE, 0, DATETIMEPICK_CLASSW, L"", RECT{305, 5, 390, 25}, hwnd,
                          kPickerId, ThisModule(), nullptr);
     endDatePicker.setFormat(L"yyyy-MM-dd");
@@ -184,9 +191,29 @@ void AssembleFinancePage::onCreate() {
     endDatePicker.setFont(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
 }
 
+void AssembleFinancePage::createFilterBar() {
+    filterBar = std::make_unique<FilterWnd>(grid.GetDisplayView());
+    filterBar->create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, RECT{}, hwnd, 0);
+    const struct {
+        const wchar_t* name;
+        const wchar_t* title;
+        bool showButton;
+        bool hasValues;
+        bool multiSelect;
+    } columns[] = {
+        {L"aliascode", L"代码", false, false, false},      {L"name", L"名称", false, false, false},
+        {L"investtype", L"投资类型", false, false, false}, {L"fundtype", L"基金类型", false, false, false},
+        {L"investstyle", L"投资风格", false, true, true},  {L"company", L"基金公司", true, true, true},
+    };
+    for (const auto& c : columns)
+        filterBar->addColumn(c.name, c.title, c.showButton, c.hasValues, false, XStringW(), c.multiSelect);
+}
+
 void AssembleFinancePage::onSize(int width, int height) {
     // Below the strip's height the grid gets a zero or negative height, as computed.
     grid.MoveWindow(0, kStripHeight, width, height - kStripHeight, true);
+    if (filterBar && filterBar->isWindow())
+        MoveWindow(filterBar->hwnd, kFilterBarLeft, 2, width - kFilterBarLeft, 26, TRUE);
 }
 
 void AssembleFinancePage::createFonts() {

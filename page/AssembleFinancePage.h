@@ -1,10 +1,11 @@
 // The tab page the module adds to the host: a 30-pixel strip (title, date prompt, end-date
-// picker, refresh indicator) above the product grid. The page owns the data path that fills the
+// picker, refresh indicator, filter bar) above the product grid. The page owns the data path that fills the
 // product table and follows the host's events and themes.
 #pragma once
 
 #include <windows.h>
 #include <memory>
+#include "filter/FilterWnd.h"
 #include "grid/AssembleFinanceGrid.h"
 #include "module/host/App.h"
 #include "module/host/Database.h"
@@ -21,6 +22,7 @@ public:
     static constexpr UINT kRefreshDelayMs = 60000;
     static constexpr int kPickerId = 1001;
     static constexpr int kStripHeight = 30;
+    static constexpr int kFilterBarLeft = 560;
     static const wchar_t kClassName[];
 
     AssembleFinancePage();
@@ -62,6 +64,7 @@ public:
     const XStringW& getEndDate() const { return endDate; }
     COLORREF getBackgroundColour() const { return backgroundColour; }
     GifWnd* getRefreshIndicator() const { return refreshIndicator.get(); }
+    FilterWnd* getFilterBar() const { return filterBar.get(); }
     HWND getDatePicker() const { return endDatePicker.hwnd; }
     // Loads run so far (each call of loadProductTable that reached the database).
     int loadCount() const { return loads; }
@@ -73,6 +76,7 @@ public:
 
 private:
     void onCreate();
+    void createFilterBar();
     void onSize(int width, int height);
     void onPaint();
     void onShowWindow(bool shown);
@@ -91,6 +95,8 @@ private:
     static void onLastValueUpdate(void* argument, void* context);
 
     WGUI::WindowProc windowProc;
+    // Made at WM_CREATE, destroyed at WM_DESTROY.
+    std::unique_ptr<FilterWnd> filterBar;
     bool themeChanged = false;
     std::unique_ptr<GifWnd> refreshIndicator;
     COLORREF backgroundColour = 0;

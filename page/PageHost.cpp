@@ -139,7 +139,7 @@ void AssembleFinancePage::applyTheme(ITheme* theme) {
         theme->getColor("list_border", border);
         theme->getColor("list_border_inside", lines);
         theme->getColor("list_title", headerText);
-        // The scroll-bar colours have no default: a theme without the key keeps the control's.
+        // A scroll-bar key the theme lacks is skipped: the grid's theme step set the system colour.
         COLORREF scroll[5] = {};
         const char* const scrollKeys[5] = {"list_scroll_arrow", "list_scroll_button", "list_scroll_face",
                                            "list_scroll_darkborder", "list_scroll_lightborder"};
@@ -186,6 +186,8 @@ void AssembleFinancePage::applyTheme(ITheme* theme) {
         promptFont.reset();
         createFonts();
         grid.SetScrollLock(true);
+        if (filterBar)
+            filterBar->applyTheme(theme);
     }
 
     grid.LoadFontZoom();

@@ -63,7 +63,8 @@ int ClientApp::run() {
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1)
             return -1;
-        if (preTranslate(msg))
+        const bool offered = !keyRoot_ || !msg.hwnd || GetAncestor(msg.hwnd, GA_ROOT) == keyRoot_;
+        if (offered && preTranslate(msg))
             continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);

@@ -26,6 +26,10 @@ public:
         userConf_ = user;
     }
 
+    // Keys typed into other top-level windows of the client (the chart, the lists) belong to
+    // those windows: with a root set, the loop offers only the keys of the root's own windows.
+    void setKeyRoot(HWND root) { keyRoot_ = root; }
+
     // Offers a key-down to the handlers, higher priority first (equal priorities in the order
     // added); true when one consumed it. Other messages are never offered.
     bool preTranslate(const MSG& msg);
@@ -49,6 +53,7 @@ private:
     XComPtr<IThemeMgr> themeMgr_;
     XComPtr<Conf::IConfManager> systemConf_;
     XComPtr<Conf::IConfManager> userConf_;
+    HWND keyRoot_ = nullptr;
 };
 
 } // namespace Client

@@ -87,13 +87,46 @@ bool generateSampleDatabase(const std::wstring& path, const std::wstring& progra
     return true;
 }
 
+std::vector<std::wstring> missingProductTables(const std::wstring& path) {
+    static const char* const kTables[] = {"tb_fund", "tb_valuelist", "tb_bonus", "tb_investadvisor",
+                                          "tb_buyredeemstate"};
+    std::vector<std::wstring> missing;
+    Connection c;
+    bool open = sqlite3_open_v2(utf8(path).c_str(), &c.db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK;
+    if (open)
+        sqlite3_busy_timeout(c.db, kDefaultBusyTimeoutMs);
+    for (const char* table : kTables) {
+        Statement s;
+        bool found = open &&
+                     sqlite3_prepare_v2(c.db, "select 1 from sqlite_master where type = 'table' and name = ?",
+                                        -1, &s.stmt, nullptr) == SQLITE_OK &&
+                     sqlite3_bind_text(s.stmt, 1, table, -1, SQLITE_STATIC) == SQLITE_OK &&
+                     sqlite3_step(s.stmt) == SQLITE_ROW;
+        if (!found)
+            missing.push_back(wide(table));
+    }
+    return missing;
+}
+
 XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message) {
     XComPtr<IDbModule> module = createDbModule(path.c_str());
     XComPtr<IDatabase> db = module ? module->getDatabase() : nullptr;
-    if (db && db->isOpen())
-        message = L"database: " + path;
-    else
+    if (!db || !db->isOpen()) {
         message = L"database not open: " + path + L" (the page shows no data)";
+        return module;
+    }
+    // Any SQLite file opens, an empty one too: say when it is not the product database.
+    std::vector<std::wstring> missing = missingProductTables(path);
+    if (missing.size() == 5) {
+        message = L"database: " + path + L" holds no product tables (the page shows no rows)";
+    } else if (!missing.empty()) {
+        message = L"database: " + path + L" lacks the product tables";
+        for (size_t i = 0; i < missing.size(); ++i)
+            message += (i ? L", " : L" ") + missing[i];
+        message += L" (the page shows no rows)";
+    } else {
+        message = L"database: " + path;
+    }
     return module;
 }
 

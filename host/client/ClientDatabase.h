@@ -3,13 +3,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include "App.h"
 #include "Database.h"
 
 namespace Client {
 
-// The database module over path; message says whether the database is open.
+// The database module over path; message says whether the database is open and whether it
+// holds the product tables.
 XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message);
+
+// Which of the tables the product page reads the SQLite file at path lacks (all of them when it
+// cannot be opened).
+std::vector<std::wstring> missingProductTables(const std::wstring& path);
 
 // Runs sampledata.exe from programDir to create path; false when it is missing or fails.
 bool generateSampleDatabase(const std::wstring& path, const std::wstring& programDir, std::wstring& message);

@@ -1,7 +1,6 @@
 #include "ClientOptions.h"
 
 #include <cwchar>
-#include <cwctype>
 
 namespace Client {
 
@@ -16,8 +15,10 @@ bool isLeap(int y) {
 bool parseIsoDate(const std::wstring& text, int& year, int& month, int& day) {
     if (text.size() != 10 || text[4] != L'-' || text[7] != L'-')
         return false;
+    // ASCII digits only: iswdigit also takes full-width and other scripts' digits, which stoi
+    // then refuses with an exception.
     for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (!std::iswdigit(text[i]))
+        if (text[i] < L'0' || text[i] > L'9')
             return false;
     int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(5, 2)), d = std::stoi(text.substr(8, 2));
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -56,7 +57,23 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             target = &o.modulePath;
         else if (a == L"--export")
             target = &o.exportPath;
-        else if (a != L"--exit-after" && a != L"--export-filter")
+        else if (a == L"--keyword" || a == L"--filter") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return fail(L"missing value for " + a);
+            const std::wstring& value = args[++i];
+            FilterStep step;
+            step.keyword = a == L"--keyword";
+            step.text = value;
+            if (!step.keyword) {
+                const size_t equals = value.find(L'=');
+                if (equals == 0 || equals == std::wstring::npos || equals + 1 == value.size())
+                    return fail(L"--filter wants COLUMN=VALUE, got: " + value);
+                step.column = value.substr(0, equals);
+                step.text = value.substr(equals + 1);
+            }
+            o.filterSteps.push_back(step);
+            continue;
+        } else if (a != L"--exit-after" && a != L"--export-filter")
             return fail(L"unknown option: " + a);
         if (i + 1 >= args.size() || args[i + 1].empty())
             return fail(L"missing value for " + a);
@@ -88,6 +105,7 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
 std::wstring ClientOptions::usage() {
     return L"Client.exe [--database FILE] [--profile DIR] [--end-date YYYY-MM-DD]\n"
            L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]\n"
+           L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...\n"
            L"           [--export FILE [--export-filter 1|2|3]]";
 }
 

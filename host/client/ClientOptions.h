@@ -16,6 +16,14 @@ struct ClientOptions {
     std::wstring exportPath;     // --export FILE: the grid's export command, run as a user would
     int exportFilter = 0;        // --export-filter 1|2|3; 0: by the name (3 for ".xls", else 1)
     double exitAfterSeconds = 0; // --exit-after SECONDS; 0 keeps running
+    // --keyword TEXT and --filter COLUMN=VALUE (both repeatable), applied through the page's
+    // filter bar in the order given, after the page has loaded.
+    struct FilterStep {
+        bool keyword = false;
+        std::wstring column; // the column's title as the bar shows it
+        std::wstring text;   // the keywords, or the value
+    };
+    std::vector<FilterStep> filterSteps;
     bool ok = true;
     std::wstring error; // set when ok is false
 

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <vector>
+#include <windows.h>
 #include "App.h"
 
 namespace Client {
@@ -12,13 +13,19 @@ struct HostServices {
     XComPtr<Conf::IConfManager> userConf;
     XComPtr<IThemeMgr> themeMgr;
     std::vector<std::wstring> notes; // where the stores live, for the summary
+    // Settings that will not be kept, for the status bar as long as the client runs; empty
+    // when both stores save.
+    std::wstring warning;
 };
 
 // The folder of the running program (where the host's DLLs and themes are installed).
 std::wstring programDirectory();
+// The folder a loaded module's file is in (null: the program), however long its path; "."
+// when it cannot be read.
+std::wstring moduleDirectory(HMODULE module);
 
 // The stores are files inside profileDir; themes are looked for in programDir\themes. System
-// settings the profile lacks are taken from programDir\system-defaults.conf.
+// settings the profile lacks are taken from the shipped programDir\system.conf.
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir);
 
 // Copies every key of the shipped store file that system lacks into system; returns how many.

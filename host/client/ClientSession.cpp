@@ -1,13 +1,18 @@
 #include "ClientSession.h"
 
 #include <commctrl.h>
+#include <cwchar>
 #include "ClientDatabase.h"
 #include "ClientServices.h"
 #include "DatePickerDriver.h"
+#include "FilterBarDriver.h"
 #include "GridExportDriver.h"
 #include "Kernel.h"
+#include "HotKeyText.h"
+#include "OutputFile.h"
 #include "ProductTableDump.h"
 #include "Screenshot.h"
+#include "ShippedConfiguration.h"
 
 namespace Client {
 
@@ -52,6 +57,10 @@ bool ClientSession::start() {
     if (options_.modulePath.empty())
         options_.modulePath = L"mod_AssembleFinance.dll";
     CreateDirectoryW(options_.profileDir.c_str(), nullptr);
+    std::wstring shipped;
+    installShippedConfiguration(options_.profileDir, dir, shipped);
+    if (!shipped.empty())
+        note(shipped);
 
     app_ = XComPtr<ClientApp>(new ClientApp());
     HostServices services = createHostServices(options_.profileDir, dir);
@@ -65,15 +74,35 @@ bool ClientSession::start() {
                              "event_ConcernChanged"})
         createEvent(name);
 
+    Conf::IConfManager* user = services.userConf.get();
+    menuTool_ = XComPtr<MenuToolModule>(new MenuToolModule());
+    for (const std::wstring& m : menuTool_->loadBindings(services.systemConf.get()))
+        note(m);
+    concern_ = XComPtr<ConcernFundModule>(new ConcernFundModule(user));
+    pool_ = XComPtr<FundsPoolModule>(new FundsPoolModule(user));
+    chart_ = XComPtr<ChartModule>(new ChartModule());
+
     HMENU menu = CreateMenu();
-    HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu();
+    HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu(),
+          tools = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, CmdExit, L"退出(&X)");
     AppendMenuW(data, MF_STRING, CmdValueUpdate, L"净值更新(&U)");
     AppendMenuW(data, MF_STRING, CmdBuyRedeemUpdate, L"申购赎回状态更新(&B)");
     AppendMenuW(view, MF_STRING, CmdSwitchTheme, L"切换主题(&T)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"数据(&D)");
+    AppendMenuW(tools, MF_STRING, CmdFundsPool, L"基金池(&P)");
+    AppendMenuW(tools, MF_STRING, CmdConcernList, L"自选基金(&W)");
+    AppendMenuW(tools, MF_SEPARATOR, 0, nullptr);
+    // The bindings act on the product page; the menu shows them, greyed, as a reminder.
+    for (int i = 0; i < MenuToolModule::kBindingCount; ++i) {
+        auto which = static_cast<MenuToolModule::Which>(i);
+        std::wstring item =
+            std::wstring(MenuToolModule::bindingTitle(which)) + L"\t" + hotKeyText(menuTool_->hotKey(which));
+        AppendMenuW(tools, MF_STRING | MF_GRAYED, CmdHotKeyFirst + i, item.c_str());
+    }
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"视图(&V)");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(tools), L"工具(&T)");
 
     frame_ = XComPtr<MainFrame>(new MainFrame());
     if (!frame_->create(L"基金客户端", menu)) {
@@ -81,15 +110,19 @@ bool ClientSession::start() {
         note(L"cannot create the main window");
         return false;
     }
+    frame_->setWarning(services.warning);
     frame_->setCommandHandler([this](int id) { onCommand(id); });
     frame_->setTimerHandler([this](UINT_PTR id) { onTimer(id); });
 
+    app_->setKeyRoot(frame_->hwnd());
     app_->addModule("mod_MainFrame", frame_.get());
-    Conf::IConfManager* user = services.userConf.get();
-    app_->addModule("mod_MenuTool", XComPtr<IModule>(new MenuToolModule()));
-    app_->addModule("mod_ConcernFund", XComPtr<IModule>(new ConcernFundModule(user)));
-    app_->addModule("mod_FundsPool", XComPtr<IModule>(new FundsPoolModule(user)));
-    app_->addModule("mod_Chart", XComPtr<IModule>(new ChartModule()));
+    app_->addModule("mod_MenuTool", menuTool_.get());
+    app_->addModule("mod_ConcernFund", concern_.get());
+    app_->addModule("mod_FundsPool", pool_.get());
+    app_->addModule("mod_Chart", chart_.get());
+    chart_->setThemeManager(services.themeMgr.get());
+    chart_->setOwner(frame_->hwnd());
+    chart_->setPickedDateSource([this] { return pickedDate(); });
 
     std::wstring dbMessage;
     if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -100,6 +133,10 @@ bool ClientSession::start() {
     if (database_)
         app_->addModule("mod_Database", XComPtr<IModule>(database_));
     note(dbMessage);
+    XComPtr<IDatabase> db = database_ ? database_->getDatabase() : nullptr;
+    chart_->setDatabase(db.get());
+    concern_->setDatabase(db.get());
+    pool_->setDatabase(db.get());
 
     ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
     UpdateWindow(frame_->hwnd());
@@ -123,6 +160,10 @@ bool ClientSession::start() {
     SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
     if (!options_.endDate.empty())
         SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
+    // After the end date (200 ms) has reloaded the page, before the snapshot (1500 ms).
+    filtersPending_ = !options_.filterSteps.empty();
+    if (filtersPending_)
+        SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
     snapshotPending_ =
         !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
     if (snapshotPending_)
@@ -154,6 +195,10 @@ void ClientSession::shutdown() {
     if (database_)
         database_->uninitialize();
     app_->clear();
+    chart_ = nullptr;
+    pool_ = nullptr;
+    concern_ = nullptr;
+    menuTool_ = nullptr;
     database_ = nullptr;
     frame_ = nullptr;
 }
@@ -193,6 +238,17 @@ void ClientSession::switchTheme() {
     note(L"theme: " + std::wstring(next->getName().c_str()));
 }
 
+std::wstring ClientSession::pickedDate() const {
+    TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
+    HWND picker = findDatePicker(tab ? tab->pageWindow(tab->selectedIndex()) : nullptr);
+    SYSTEMTIME st{};
+    if (!picker || SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID)
+        return L"";
+    wchar_t text[16];
+    swprintf(text, 16, L"%04d-%02d-%02d", st.wYear, st.wMonth, st.wDay);
+    return text;
+}
+
 bool ClientSession::applyEndDate(const std::wstring& isoDate) {
     int y, m, d;
     if (!parseIsoDate(isoDate, y, m, d))
@@ -200,15 +256,54 @@ bool ClientSession::applyEndDate(const std::wstring& isoDate) {
     TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
     // The page on show owns the picker the user would use.
     HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
-    HWND picker = findDatePicker(root);
-    bool ok = setPickerDate(picker, y, m, d);
-    note(ok ? L"end date set to " + isoDate : L"no date picker on the page; end date not set");
-    return ok;
+    switch (setPickerDate(findDatePicker(root), y, m, d)) {
+    case PickerResult::Set:
+        note(L"end date set to " + isoDate);
+        return true;
+    case PickerResult::NoPicker:
+        note(L"no date picker on the page; end date not set");
+        return false;
+    case PickerResult::Refused:
+        break;
+    }
+    note(L"end date not set: the date picker does not take " + isoDate);
+    return false;
+}
+
+bool ClientSession::applyFilters() {
+    filtersPending_ = false;
+    TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
+    HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
+    HWND bar = findFilterBar(root);
+    if (!bar) {
+        note(L"no filter bar on the page; filters not applied");
+        return false;
+    }
+    bool all = true;
+    filtering_ = true;
+    for (const ClientOptions::FilterStep& step : options_.filterSteps) {
+        const bool ok =
+            step.keyword ? enterKeywords(bar, step.text) : chooseFilterValue(bar, step.column, step.text);
+        all = all && ok;
+        const std::wstring what =
+            step.keyword ? L"keywords \"" + step.text + L"\"" : L"filter " + step.column + L" = " + step.text;
+        note(ok ? what + L" applied" : what + L" not applied (no such menu item)");
+    }
+    filtering_ = false;
+    return all;
 }
 
 void ClientSession::takeSnapshot() {
+    // The filters come first, so the picture and the table show them.
+    if (filtersPending_) {
+        KillTimer(frame_->hwnd(), TimerFilters);
+        applyFilters();
+    }
     snapshotPending_ = false;
-    if (!options_.screenshotPath.empty()) {
+    // The database is the user's data: no output replaces it, however its path is spelt.
+    if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
+        note(L"screenshot not written: " + options_.screenshotPath + L" is the open database");
+    } else if (!options_.screenshotPath.empty()) {
         RedrawWindow(frame_->hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         std::wstring error;
@@ -217,7 +312,9 @@ void ClientSession::takeSnapshot() {
         else
             note(L"screenshot failed: " + error);
     }
-    if (!options_.dumpPath.empty()) {
+    if (!options_.dumpPath.empty() && isSameFile(options_.dumpPath, options_.databasePath)) {
+        note(L"table not written: " + options_.dumpPath + L" is the open database");
+    } else if (!options_.dumpPath.empty()) {
         int rows = 0;
         std::wstring message;
         if (module_.module && dumpModuleTable(module_.module, options_.dumpPath, rows, message))
@@ -264,11 +361,23 @@ void ClientSession::onCommand(int id) {
     case CmdSwitchTheme:
         switchTheme();
         break;
+    case CmdFundsPool:
+        pool_->showWindow(frame_->hwnd());
+        break;
+    case CmdConcernList:
+        concern_->showWindow(frame_->hwnd());
+        break;
     }
 }
 
 void ClientSession::onTimer(UINT_PTR id) {
     KillTimer(frame_->hwnd(), id);
+    // Timers also fire inside the filter bar's menus and dialog: what would act on the page
+    // waits until the filters are in.
+    if (filtering_ && id != TimerDataFeed) {
+        SetTimer(frame_->hwnd(), id, 200, nullptr);
+        return;
+    }
     switch (id) {
     case TimerDataFeed:
         note(L"data feed: new values");
@@ -279,6 +388,9 @@ void ClientSession::onTimer(UINT_PTR id) {
         break;
     case TimerSnapshot:
         takeSnapshot();
+        break;
+    case TimerFilters:
+        applyFilters();
         break;
     case TimerExit:
         // A short --exit-after still leaves with the screenshot and table asked for.

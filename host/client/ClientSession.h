@@ -21,12 +21,16 @@ public:
         CmdValueUpdate = 200,
         CmdBuyRedeemUpdate = 201,
         CmdSwitchTheme = 300,
+        CmdFundsPool = 400,
+        CmdConcernList = 401,
+        CmdHotKeyFirst = 410, // one item per binding, in MenuToolModule::Which order
     };
     enum Timer : UINT_PTR {
         TimerDataFeed = 1,
         TimerEndDate = 2,
         TimerSnapshot = 3,
         TimerExit = 4,
+        TimerFilters = 5,
     };
     // Delay of the simulated data feed's first report after start.
     static constexpr UINT kDataFeedDelayMs = 3000;
@@ -53,6 +57,17 @@ public:
     bool applyEndDate(const std::wstring& isoDate);
     // --export: the grid's export command on the shown page, as a user runs it.
     bool exportGrid();
+    // The date in the shown page's picker as "YYYY-MM-DD", or "" without one.
+    std::wstring pickedDate() const;
+
+    // The client's own modules, for the menu and the tests.
+    MenuToolModule* menuTool() const { return menuTool_.get(); }
+    ConcernFundModule* concernFund() const { return concern_.get(); }
+    FundsPoolModule* fundsPool() const { return pool_.get(); }
+    ChartModule* chart() const { return chart_.get(); }
+
+    // The --keyword and --filter steps, through the page's filter bar; false when one failed.
+    bool applyFilters();
 
 private:
     void onCommand(int id);
@@ -66,9 +81,15 @@ private:
     XComPtr<MainFrame> frame_;
     XComPtr<IDbModule> database_;
     LoadedModule module_;
+    XComPtr<MenuToolModule> menuTool_;
+    XComPtr<ConcernFundModule> concern_;
+    XComPtr<FundsPoolModule> pool_;
+    XComPtr<ChartModule> chart_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
     bool snapshotPending_ = false;
+    bool filtersPending_ = false;
+    bool filtering_ = false; // inside the bar's menus and dialog, which run modal loops
 };
 
 // The summary as UTF-8 on the process's standard output (when it has one).

@@ -1,26 +1,63 @@
 #include "HostModules.h"
 
 #include <algorithm>
+#include "HotKeyText.h"
 #include "Kernel.h"
 
 namespace Client {
 
 namespace {
 
-HotKey key(int vk, bool ctrl = false) {
-    HotKey k;
-    k.ctrl = ctrl ? 1 : 0;
-    k.key = vk;
-    return k;
-}
+struct Binding {
+    const wchar_t* path;
+    const wchar_t* title;
+    int vk;
+};
+
+// In the order of MenuToolModule::Which.
+const Binding kBindings[MenuToolModule::kBindingCount] = {
+    {L"Client2/System/HotKeys/AddWatch", L"加入自选", VK_INSERT},
+    {L"Client2/System/HotKeys/RemoveWatch", L"删除自选", VK_DELETE},
+    {L"Client2/System/HotKeys/Archive", L"转到基金档案", VK_F10},
+    {L"Client2/System/HotKeys/Refresh", L"刷新", VK_F5},
+};
 
 } // namespace
 
 MenuToolModule::MenuToolModule() : HostModule("mod_MenuTool", L"菜单工具") {
-    keys_[AddWatch] = key(VK_INSERT);
-    keys_[RemoveWatch] = key(VK_DELETE);
-    keys_[Archive] = key(VK_F10);
-    keys_[Refresh] = key(VK_F5);
+    for (int i = 0; i < kBindingCount; ++i)
+        keys_[i] = defaultKey(static_cast<Which>(i));
+}
+
+const wchar_t* MenuToolModule::bindingPath(Which which) {
+    return kBindings[which].path;
+}
+
+const wchar_t* MenuToolModule::bindingTitle(Which which) {
+    return kBindings[which].title;
+}
+
+HotKey MenuToolModule::defaultKey(Which which) {
+    HotKey k;
+    k.key = kBindings[which].vk;
+    return k;
+}
+
+std::vector<std::wstring> MenuToolModule::loadBindings(Conf::IConfManager* systemStore) {
+    std::vector<std::wstring> notes;
+    for (int i = 0; i < kBindingCount; ++i) {
+        const Which which = static_cast<Which>(i);
+        keys_[i] = defaultKey(which);
+        XComPtr<Conf::IConfKey> key = systemStore ? systemStore->getKey(bindingPath(which)) : nullptr;
+        XComPtr<Conf::IConfValue> value = key ? key->getValue() : nullptr;
+        if (!value)
+            continue;
+        std::wstring text = value->getString().c_str();
+        if (!parseHotKey(text, keys_[i]))
+            notes.push_back(std::wstring(L"hot key ") + bindingPath(which) + L" = \"" + text +
+                            L"\" cannot be read; " + hotKeyText(keys_[i]) + L" in use");
+    }
+    return notes;
 }
 
 CodeList::CodeList(Conf::IConfManager* store, const wchar_t* path) : store_(store), path_(path) {
@@ -87,7 +124,9 @@ void CodeList::save() {
 }
 
 ConcernFundModule::ConcernFundModule(Conf::IConfManager* userStore)
-    : HostModule("mod_ConcernFund", L"自选基金"), list_(userStore, kKey) {}
+    : HostModule("mod_ConcernFund", L"自选基金"), list_(userStore, kKey),
+      window_({L"自选基金", kChangedEvent, [this] { return list_.codes(); },
+               [this](const std::wstring& code) { removeWatched(code.c_str()); }}) {}
 
 bool ConcernFundModule::isWatched(const XStringW& code) {
     return list_.contains(code.c_str());
@@ -95,101 +134,31 @@ bool ConcernFundModule::isWatched(const XStringW& code) {
 
 void ConcernFundModule::addWatched(const XStringW& code) {
     if (list_.add(code.c_str()))
-        if (XComPtr<IEvent> e = createEvent("event_ConcernChanged"))
+        if (XComPtr<IEvent> e = createEvent(kChangedEvent))
             e->raise(nullptr);
 }
 
 void ConcernFundModule::removeWatched(const XStringW& code) {
     if (list_.remove(code.c_str()))
-        if (XComPtr<IEvent> e = createEvent("event_ConcernChanged"))
+        if (XComPtr<IEvent> e = createEvent(kChangedEvent))
             e->raise(nullptr);
 }
 
 FundsPoolModule::FundsPoolModule(Conf::IConfManager* userStore)
-    : HostModule("mod_FundsPool", L"基金池"), list_(userStore, kKey) {}
+    : HostModule("mod_FundsPool", L"基金池"), list_(userStore, kKey),
+      window_({L"基金池", kChangedEvent, [this] { return list_.codes(); },
+               [this](const std::wstring& code) { removeFund(code); }}) {}
 
 void FundsPoolModule::addFund(XStringW code) {
-    list_.add(code.c_str());
+    if (list_.add(code.c_str()))
+        if (XComPtr<IEvent> e = createEvent(kChangedEvent))
+            e->raise(nullptr);
 }
 
-namespace {
-
-const wchar_t kChartClass[] = L"Client2_ChartWnd";
-
-// The window keeps its lines in a heap block pointed to by GWLP_USERDATA, freed at WM_NCDESTROY.
-LRESULT CALLBACK chartProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* lines = reinterpret_cast<std::vector<std::wstring>*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-        SetBkMode(dc, TRANSPARENT);
-        int y = 10;
-        if (lines)
-            for (const std::wstring& l : *lines) {
-                TextOutW(dc, 10, y, l.c_str(), static_cast<int>(l.size()));
-                y += 18;
-            }
-        SelectObject(dc, old);
-        EndPaint(hwnd, &ps);
-        return 0;
-    }
-    case WM_NCDESTROY:
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        delete lines;
-        break;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-} // namespace
-
-ChartModule::ChartModule() : HostModule("mod_Chart", L"图表") {}
-
-ChartModule::~ChartModule() {
-    if (last_ && IsWindow(last_))
-        DestroyWindow(last_);
-}
-
-void ChartModule::showChart(const wchar_t* code, int, Data::IDataContainer* products, int) {
-    static ATOM atom = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = chartProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kChartClass;
-        return RegisterClassExW(&wc);
-    }();
-    if (!atom || !code)
-        return;
-    auto* lines = new std::vector<std::wstring>{std::wstring(L"代码: ") + code};
-    // The product's own row, when the caller handed its table: every column as "name: value".
-    if (products) {
-        int codeColumn = products->getColumnIndex(L"code");
-        for (int r = 0; codeColumn >= 0 && r < products->rowCount(); ++r) {
-            Data::IDataRow& row = products->getRow(r);
-            if (row.getItem(codeColumn).getText().compare(code) != 0)
-                continue;
-            for (int c = 0; c < products->columnCount(); ++c)
-                if (Data::IColumnItem* col = products->getColumn(c))
-                    lines->push_back(std::wstring(col->getName()) + L": " + row.getItem(c).getText().c_str());
-            break;
-        }
-    }
-    if (last_ && IsWindow(last_))
-        DestroyWindow(last_);
-    std::wstring title = std::wstring(L"走势图 - ") + code;
-    last_ = CreateWindowExW(0, kChartClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 420, 360, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!last_) {
-        delete lines;
-        return;
-    }
-    SetWindowLongPtrW(last_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(lines));
-    InvalidateRect(last_, nullptr, TRUE);
+void FundsPoolModule::removeFund(const std::wstring& code) {
+    if (list_.remove(code))
+        if (XComPtr<IEvent> e = createEvent(kChangedEvent))
+            e->raise(nullptr);
 }
 
 } // namespace Client

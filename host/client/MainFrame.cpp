@@ -75,6 +75,23 @@ void MainFrame::setStatus(const std::wstring& text) {
         SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void MainFrame::setWarning(const std::wstring& text) {
+    warning_ = text;
+    layoutStatusParts();
+}
+
+void MainFrame::layoutStatusParts() {
+    if (!status_)
+        return;
+    RECT rc{};
+    GetClientRect(status_, &rc);
+    // The warning takes the right half: passing notes keep the left.
+    int parts[2] = {warning_.empty() ? -1 : int(rc.right / 2), -1};
+    SendMessageW(status_, SB_SETPARTS, warning_.empty() ? 1 : 2, reinterpret_cast<LPARAM>(parts));
+    if (!warning_.empty())
+        SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(warning_.c_str()));
+}
+
 bool MainFrame::getModuleInfo(ModuleInfo& info) {
     info.name = XStringA("mod_MainFrame");
     info.description = L"主框架";
@@ -138,6 +155,7 @@ void MainFrame::layout() {
     }
     if (status_) {
         SendMessageW(status_, WM_SIZE, 0, 0);
+        layoutStatusParts();
         RECT sr;
         GetWindowRect(status_, &sr);
         bottom -= sr.bottom - sr.top;

@@ -30,6 +30,10 @@ public:
     void setCommandHandler(std::function<void(int)> handler) { onCommand_ = std::move(handler); }
     void setTimerHandler(std::function<void(UINT_PTR)> handler) { onTimer_ = std::move(handler); }
     void setStatus(const std::wstring& text);
+    // A second part of the status bar that stays while the client runs (settings that will not
+    // be kept); empty removes it.
+    void setWarning(const std::wstring& text);
+    HWND statusBar() const { return status_; }
 
     // IModule
     bool getModuleInfo(ModuleInfo& info) override;
@@ -57,12 +61,14 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void layout();
+    void layoutStatusParts();
 
     HWND hwnd_ = nullptr;
     HWND toolbar_ = nullptr;
     HWND status_ = nullptr;
     XComPtr<TabControl> tab_;
     std::vector<ToolButton> buttons_;
+    std::wstring warning_;
     std::function<void(int)> onCommand_;
     std::function<void(UINT_PTR)> onTimer_;
 };

@@ -1,7 +1,7 @@
 #include "ProductTableDump.h"
 
 #include <windows.h>
-#include <cstdio>
+#include "OutputFile.h"
 
 #if __has_include("module/IAssembleFinanceModule.h")
 #include "module/IAssembleFinanceModule.h"
@@ -50,17 +50,7 @@ bool writeTableTsv(Data::IDataContainer* table, const std::wstring& path, int& r
         text += L"\n";
         ++rows;
     }
-    std::string bytes = utf8(text);
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) {
-        error = L"cannot write " + path;
-        return false;
-    }
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = fclose(f) == 0 && ok;
-    if (!ok)
-        error = L"cannot write " + path;
-    return ok;
+    return writeFileReplacing(path, utf8(text), error);
 }
 
 bool dumpModuleTable(IModule* module, const std::wstring& path, int& rows, std::wstring& message) {

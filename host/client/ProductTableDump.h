@@ -7,7 +7,8 @@
 
 namespace Client {
 
-// Tabs and line breaks inside a value become blanks so each row stays one line.
+// Tabs and line breaks inside a value become blanks so each row stays one line. The file is
+// replaced only once the whole text is written.
 bool writeTableTsv(Data::IDataContainer* table, const std::wstring& path, int& rows, std::wstring& error);
 
 // Asks the module for its product table (getDataTable) and writes it. The module's interface is

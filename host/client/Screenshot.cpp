@@ -2,6 +2,7 @@
 
 #include <objidl.h>
 #include <gdiplus.h>
+#include "OutputFile.h"
 
 namespace Client {
 
@@ -71,13 +72,29 @@ bool saveWindowPng(HWND hwnd, const std::wstring& path, std::wstring& error) {
         error = L"GDI+ cannot take the bitmap (is GDI+ started?)";
         return false;
     }
-    Gdiplus::Status st = Gdiplus::DllExports::GdipSaveImageToFile(image, path.c_str(), &kPngEncoder, nullptr);
+    // Encoded in memory first: the file is replaced only by a whole image.
+    std::string png;
+    IStream* stream = nullptr;
+    Gdiplus::Status st = Gdiplus::GenericError;
+    if (CreateStreamOnHGlobal(nullptr, TRUE, &stream) == S_OK) {
+        st = Gdiplus::DllExports::GdipSaveImageToStream(image, stream, &kPngEncoder, nullptr);
+        STATSTG stat{};
+        if (st == Gdiplus::Ok && stream->Stat(&stat, STATFLAG_NONAME) == S_OK) {
+            png.resize(size_t(stat.cbSize.QuadPart));
+            LARGE_INTEGER start{};
+            ULONG read = 0;
+            if (png.empty() || stream->Seek(start, STREAM_SEEK_SET, nullptr) != S_OK ||
+                stream->Read(&png[0], ULONG(png.size()), &read) != S_OK || read != png.size())
+                st = Gdiplus::GenericError;
+        }
+        stream->Release();
+    }
     Gdiplus::DllExports::GdipDisposeImage(image);
     if (st != Gdiplus::Ok) {
-        error = L"GDI+ cannot write " + path;
+        error = L"GDI+ cannot encode the PNG";
         return false;
     }
-    return true;
+    return writeFileReplacing(path, png, error);
 }
 
 } // namespace Client

@@ -1,4 +1,5 @@
-// Writes what a window shows on the screen to a PNG file with GDI+ (which must be started).
+// Writes what a window shows on the screen to a PNG file with GDI+ (which must be started). The
+// file is replaced only by a complete image.
 #pragma once
 
 #include <windows.h>

@@ -218,6 +218,12 @@ LRESULT DataGridEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 s.sortName = name;
                 s.sortDescending = descending;
                 Invalidate(false);
+                // The order is part of the header: the owner saves it, and the next SetHeader
+                // (a reload, a restart) sorts the same way instead of by the definition's sort.
+                if (s.header.setSort(column, descending)) {
+                    s.headerChanged();
+                    OnHeaderChange();
+                }
             }
         } else if (dropBefore >= -1) {
             int before = dropBefore >= 0 ? s.visible[dropBefore] : -1;
@@ -286,6 +292,13 @@ LRESULT DataGridEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         int listed = std::min<int>(int(columns.size()), 256);
         for (int i = 0; i < listed; ++i) {
             XStringW title = columns[i].title.isEmpty() ? columns[i].name : columns[i].title;
+            // Grouped columns share titles ("单位净值" under each date): the group tells them apart.
+            if (columns[i].groupIndex >= 0 && !columns[i].group.isEmpty()) {
+                XStringW grouped = columns[i].group;
+                grouped += L' ';
+                grouped += title;
+                title = grouped;
+            }
             UINT flags = MF_STRING | (columns[i].visible ? MF_CHECKED : MF_UNCHECKED);
             AppendMenuW(menu.get(), flags, kMenuColumnBase + i, title.c_str());
         }

@@ -97,6 +97,14 @@ bool setAttribute(IXMLDOMNode* node, const wchar_t* name, const XStringW& value)
     return SUCCEEDED(element->setAttribute(bname.get(), v));
 }
 
+bool removeAttribute(IXMLDOMNode* node, const wchar_t* name) {
+    ComRef<IXMLDOMElement> element;
+    if (!node || FAILED(node->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(element.put()))))
+        return false;
+    Bstr bname(name);
+    return SUCCEEDED(element->removeAttribute(bname.get()));
+}
+
 bool isElement(IXMLDOMNode* node, const wchar_t* tag) {
     DOMNodeType type;
     if (!node || FAILED(node->get_nodeType(&type)) || type != NODE_ELEMENT)
@@ -304,6 +312,37 @@ bool HeaderModel::moveColumn(int column, int before) {
         return false;
     reread();
     return true;
+}
+
+bool HeaderModel::setSort(int column, bool descending) {
+    ComRef<IXMLDOMElement> root;
+    if (!doc_ || column < 0 || column >= int(columns_.size()) ||
+        FAILED(doc_->get_documentElement(root.put())) || !root)
+        return false;
+    const XStringW value = descending ? L"desc" : L"asc";
+    bool changed = false;
+    int leaf = 0;
+    // The same walk as readColumns, so the leaf count names the same column. The first item
+    // carrying a sort wins on reading: a stale one elsewhere would beat the user's choice.
+    auto visit = [&](IXMLDOMNode* node, bool isColumn) {
+        bool present = false;
+        XStringW current = xml::attribute(node, L"sort", &present);
+        if (isColumn && leaf++ == column) {
+            if ((!present || current != value) && xml::setAttribute(node, L"sort", value))
+                changed = true;
+        } else if (present && xml::removeAttribute(node, L"sort")) {
+            changed = true;
+        }
+    };
+    for (auto& item : itemChildren(root.get())) {
+        auto children = itemChildren(item.get());
+        visit(item.get(), children.empty());
+        for (auto& child : children)
+            visit(child.get(), true);
+    }
+    if (changed)
+        reread();
+    return changed;
 }
 
 bool HeaderModel::findItem(IXMLDOMNodeList* items, const XStringW& name, IXMLDOMNode** node) {

@@ -46,6 +46,9 @@ public:
     // columns that share a parent (the header or one group) move; a grouped column stays in its
     // group.
     bool moveColumn(int column, int before);
+    // Puts the `sort` attribute ("asc" or "desc") on column and takes it off every other item,
+    // so the document read again sorts as the user last did.
+    bool setSort(int column, bool descending);
 
     // Finds the item named name among items or inside the groups among them.
     static bool findItem(IXMLDOMNodeList* items, const XStringW& name, IXMLDOMNode** node);
@@ -66,5 +69,6 @@ private:
 namespace xml {
 XStringW attribute(IXMLDOMNode* node, const wchar_t* name, bool* present = nullptr);
 bool setAttribute(IXMLDOMNode* node, const wchar_t* name, const XStringW& value);
+bool removeAttribute(IXMLDOMNode* node, const wchar_t* name);
 bool isElement(IXMLDOMNode* node, const wchar_t* tag);
 } // namespace xml

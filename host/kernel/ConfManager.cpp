@@ -208,6 +208,7 @@ void ConfManager::load() {
     }
     if (ok) {
         values_.swap(values);
+        readFromFile_ = true;
         return;
     }
     SYSTEMTIME now;
@@ -240,7 +241,20 @@ bool ConfManager::save() const {
     }
     std::string bytes = std::string(kHeader) + "\r\n" + toUtf8(text);
     createParentFolders(file_);
-    return FileWriter::writeAll(file_.c_str(), bytes.data(), int64_t(bytes.size()));
+    saveFailed_ = !FileWriter::writeAll(file_.c_str(), bytes.data(), int64_t(bytes.size()));
+    return !saveFailed_;
+}
+
+bool ConfManager::keepsChanges() const {
+    if (file_.empty() || saveFailed_)
+        return false;
+    // A folder still to be made is made by the first save; one that exists must take a file.
+    size_t slash = file_.find_last_of(L"\\/");
+    if (slash != std::wstring::npos &&
+        GetFileAttributesW(file_.substr(0, slash).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    FileWriter probe; // released without close: the temporary file goes, the store is untouched
+    return probe.open(file_.c_str(), FileModeCreateWrite);
 }
 
 } // namespace Conf

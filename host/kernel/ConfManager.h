@@ -28,6 +28,12 @@ public:
     bool setValue(const std::wstring& path, const XStringW& text);
     // The name the unreadable store file was moved to, or empty.
     const std::wstring& movedAside() const { return movedAside_; }
+    // Whether changes reach the file: false when an unreadable file could not be moved aside,
+    // after a failed save, or when the file or its folder refuses a new file (tried with a
+    // temporary file, as a save would write it).
+    bool keepsChanges() const;
+    // Whether the values were read from the file (false: it was missing or unreadable).
+    bool readFromFile() const { return readFromFile_; }
 
 private:
     bool accepts(const wchar_t* path) const;
@@ -38,6 +44,8 @@ private:
     std::wstring prefix_;
     std::map<std::wstring, std::wstring> values_;
     std::wstring movedAside_;
+    bool readFromFile_ = false;
+    mutable bool saveFailed_ = false;
 };
 
 } // namespace Conf

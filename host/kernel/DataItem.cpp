@@ -18,26 +18,17 @@ double parseNumber(const wchar_t* text, bool* ok) {
 }
 } // namespace
 
-// The shortest of "%.15g", "%.16g", "%.17g" that reads back as the same value. to_chars and
-// from_chars give exactly those texts without the C library's formatting, which grids and exports
-// call for every numeric cell.
 XStringW numberText(double value) {
-    if (std::isnan(value))
-        return XStringW(L"nan"); // the C library's text for either sign
-    char buffer[40];
-    char* end = buffer;
-    for (int precision = 15; precision <= 17; ++precision) {
-        end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision).ptr;
-        double back = 0;
-        std::from_chars(buffer, end, back);
-        if (back == value)
-            break;
-    }
-    wchar_t wide[40];
-    int i = 0;
-    for (const char* p = buffer; p < end && i < 39; ++p)
-        wide[i++] = wchar_t(*p);
-    return XStringW(wide, i);
+    // Positional digits only: a grid cuts a long text at its right end, and "-9.99902e-05" cut
+    // to "-9.99902…" reads as a different number. to_chars gives the shortest digits that read
+    // back as the same value without a round trip through printf.
+    char buffer[400]; // the longest fixed text of a double (denormals) is about 330 characters
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    size_t length = result.ec == std::errc() ? size_t(result.ptr - buffer) : 0;
+    wchar_t wide[sizeof buffer];
+    for (size_t i = 0; i < length; ++i)
+        wide[i] = wchar_t(buffer[i]);
+    return XStringW(wide, int(length));
 }
 
 NullItem& NullItem::instance() {

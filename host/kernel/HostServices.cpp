@@ -19,6 +19,16 @@ KERNEL_API XStringW confStoreMovedAside(Conf::IConfManager* manager) {
     return store ? XStringW(store->movedAside().c_str()) : XStringW();
 }
 
+KERNEL_API bool confStoreKeepsChanges(Conf::IConfManager* manager) {
+    auto* store = dynamic_cast<Conf::ConfManager*>(manager);
+    return store && store->keepsChanges();
+}
+
+KERNEL_API bool confStoreReadFromFile(Conf::IConfManager* manager) {
+    auto* store = dynamic_cast<Conf::ConfManager*>(manager);
+    return store && store->readFromFile();
+}
+
 KERNEL_API XComPtr<IThemeMgr> createThemeManager(const wchar_t* themeFolder) {
     XComPtr<IThemeMgr> manager;
     try {
@@ -27,4 +37,9 @@ KERNEL_API XComPtr<IThemeMgr> createThemeManager(const wchar_t* themeFolder) {
         return nullptr;
     }
     return manager;
+}
+
+KERNEL_API bool themeManagerUsesBuiltIn(IThemeMgr* manager) {
+    auto* themes = dynamic_cast<ThemeManager*>(manager);
+    return themes && themes->usesBuiltIn();
 }

@@ -21,8 +21,23 @@ KERNEL_API XComPtr<Conf::IConfManager> createConfManager(const wchar_t* storeFil
 // client tell the user that settings were reset. Null for a manager not made by this library.
 KERNEL_API XStringW confStoreMovedAside(Conf::IConfManager* manager);
 
+// Whether changes to the store reach its file. False when an unreadable file could not be moved
+// aside (it is then kept, unread and untouched), after a failed save, or when the file is
+// read-only or its folder takes no new file: changes then last for this session only. False for
+// a manager not made by this library.
+KERNEL_API bool confStoreKeepsChanges(Conf::IConfManager* manager);
+
+// Whether the store's values were read from its file; false when the file was missing or could
+// not be read, so that defaults are in use.
+KERNEL_API bool confStoreReadFromFile(Conf::IConfManager* manager);
+
 // The themes of every "*.theme" file in themeFolder (format: themes/README.md). The current theme
 // is the first, by file name, marked "default = yes", else the first. setCurrentTheme raises the
 // host event "event_theme_changed" with the new ITheme as its argument, so the client need not
-// raise it. Never null; with no readable theme it has no themes and no current theme.
+// raise it. Never null; with no readable theme file it holds one built-in theme, the shipped
+// dark theme (images included), as its current theme.
 KERNEL_API XComPtr<IThemeMgr> createThemeManager(const wchar_t* themeFolder);
+
+// Whether the manager fell back on the built-in theme because no theme file could be read; lets
+// the client say so. False for a manager not made by this library.
+KERNEL_API bool themeManagerUsesBuiltIn(IThemeMgr* manager);

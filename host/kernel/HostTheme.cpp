@@ -40,6 +40,23 @@ bool readBytes(const std::wstring& file, std::vector<unsigned char>& bytes) {
     return ok;
 }
 
+// A resource of type THEMEFILE in this library.
+bool readResource(const wchar_t* name, std::vector<unsigned char>& bytes) {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&readResource), &self))
+        return false;
+    HRSRC info = FindResourceW(self, name, L"THEMEFILE");
+    HGLOBAL handle = info ? LoadResource(self, info) : nullptr;
+    const auto* data = handle ? static_cast<const unsigned char*>(LockResource(handle)) : nullptr;
+    DWORD size = info ? SizeofResource(self, info) : 0;
+    if (!data || size == 0)
+        return false;
+    bytes.assign(data, data + size);
+    return true;
+}
+
 bool parseInt(const std::wstring& text, int& value) {
     if (text.empty())
         return false;
@@ -127,6 +144,37 @@ bool HostTheme::load(const std::wstring& file) {
 }
 
 void HostTheme::parse(const std::wstring& text, const std::wstring& folder) {
+    parse(text, [&folder](const std::wstring& name, std::vector<unsigned char>& bytes) {
+        // A file name beside the theme file; no way out of the theme's folder.
+        if (name.empty() || name.find(L"..") != std::wstring::npos || name.find(L':') != std::wstring::npos ||
+            name[0] == L'\\' || name[0] == L'/')
+            return false;
+        return readBytes(folder + name, bytes);
+    });
+}
+
+bool HostTheme::loadBuiltIn() {
+    std::vector<unsigned char> bytes;
+    if (!readResource(L"BUILTIN_THEME", bytes))
+        return false;
+    std::wstring text;
+    int n = MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()),
+                                nullptr, 0);
+    text.resize(size_t(n > 0 ? n : 0));
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(bytes.data()), int(bytes.size()),
+                            &text[0], n);
+    name_ = L"dark";
+    parse(text, [](const std::wstring& name, std::vector<unsigned char>& data) {
+        std::wstring resource;
+        for (wchar_t c : name)
+            resource += c == L'.' ? L'_' : c >= L'a' && c <= L'z' ? wchar_t(c - L'a' + L'A') : c;
+        return readResource(resource.c_str(), data);
+    });
+    return true;
+}
+
+void HostTheme::parse(const std::wstring& text, const DataReader& readData) {
     std::string section;
     size_t start = 0;
     while (start < text.size()) {
@@ -147,12 +195,12 @@ void HostTheme::parse(const std::wstring& text, const std::wstring& folder) {
             continue;
         std::string key = ascii(trim(line.substr(0, eq)));
         if (!key.empty())
-            setEntry(section, key, trim(line.substr(eq + 1)), folder);
+            setEntry(section, key, trim(line.substr(eq + 1)), readData);
     }
 }
 
 void HostTheme::setEntry(const std::string& section, const std::string& key, const std::wstring& value,
-                         const std::wstring& folder) {
+                         const DataReader& readData) {
     if (section == "theme") {
         if (key == "name" && !value.empty())
             name_ = value;
@@ -195,12 +243,8 @@ void HostTheme::setEntry(const std::string& section, const std::string& key, con
         if (ok && field >= 2 && !font.face.empty())
             fonts_[key] = font;
     } else if (section == "data") {
-        // A file name beside the theme file; no way out of the theme's folder.
-        if (value.empty() || value.find(L"..") != std::wstring::npos ||
-            value.find(L':') != std::wstring::npos || value[0] == L'\\' || value[0] == L'/')
-            return;
         std::vector<unsigned char> bytes;
-        if (readBytes(folder + value, bytes) && !bytes.empty())
+        if (readData(value, bytes) && !bytes.empty())
             data_[key] = std::move(bytes);
     }
 }

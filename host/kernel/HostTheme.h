@@ -1,6 +1,7 @@
 // A theme read from a text file (see themes/README.md for the format).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ public:
     bool load(const std::wstring& file);
     // The same from text already in memory; data items are read relative to folder.
     void parse(const std::wstring& text, const std::wstring& folder);
+    // The theme built into this library (the shipped dark theme), for a host whose theme
+    // files are missing: without any theme the grids refuse their headers.
+    bool loadBuiltIn();
 
     XStringW getName() const override { return XStringW(name_.c_str()); }
     bool getColor(const char* key, COLORREF& colour) override;
@@ -29,8 +33,12 @@ private:
         bool italic = false, bold = false, underline = false;
     };
 
+    // Reads the bytes a [data] entry names; false when there are none.
+    using DataReader = std::function<bool(const std::wstring& name, std::vector<unsigned char>& bytes)>;
+
+    void parse(const std::wstring& text, const DataReader& readData);
     void setEntry(const std::string& section, const std::string& key, const std::wstring& value,
-                  const std::wstring& folder);
+                  const DataReader& readData);
 
     std::wstring name_;
     bool default_ = false;

@@ -4,9 +4,23 @@
 #include <algorithm>
 #include "Kernel.h"
 
-ThemeManager::ThemeManager(const wchar_t* folder) {
-    if (!folder || !*folder)
+void ThemeManager::addBuiltInWhenEmpty() {
+    if (!themes_.empty())
         return;
+    XComPtr<HostTheme> theme;
+    theme.attach(new HostTheme);
+    if (theme->loadBuiltIn()) {
+        themes_.push_back(theme);
+        current_ = 0;
+        builtIn_ = true;
+    }
+}
+
+ThemeManager::ThemeManager(const wchar_t* folder) {
+    if (!folder || !*folder) {
+        addBuiltInWhenEmpty();
+        return;
+    }
     std::wstring base(folder);
     if (base.back() != L'\\' && base.back() != L'/')
         base += L'\\';
@@ -27,6 +41,7 @@ ThemeManager::ThemeManager(const wchar_t* folder) {
         if (theme->load(base + file))
             themes_.push_back(theme);
     }
+    addBuiltInWhenEmpty();
     for (size_t i = 0; i < themes_.size() && current_ < 0; ++i)
         if (themes_[i]->isDefault())
             current_ = int(i);

@@ -8,7 +8,9 @@
 class ThemeManager final : public RefCounted<IThemeMgr> {
 public:
     // Themes in file-name order; the current one is the first marked default, else the first.
+    // Without any readable theme file it holds the built-in theme.
     explicit ThemeManager(const wchar_t* folder);
+    bool usesBuiltIn() const { return builtIn_; }
 
     XComPtr<ITheme> getCurrentTheme() override;
     int themeCount() const override { return int(themes_.size()); }
@@ -18,6 +20,9 @@ public:
     bool setCurrentTheme(const wchar_t* name) override;
 
 private:
+    void addBuiltInWhenEmpty();
+
     std::vector<XComPtr<HostTheme>> themes_;
     int current_ = -1;
+    bool builtIn_ = false;
 };

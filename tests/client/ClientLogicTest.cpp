@@ -30,6 +30,18 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
     EXPECT_EQ(o.dumpPath, L"t.tsv");
     EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
 
+    // Filter steps keep their order; a value may itself hold "=".
+    ClientOptions f =
+        ClientOptions::parse({L"--filter", L"基金公司=甲", L"--keyword", L"a b", L"--filter", L"名称=x=y"});
+    ASSERT_TRUE(f.ok);
+    ASSERT_EQ(f.filterSteps.size(), 3u);
+    EXPECT_FALSE(f.filterSteps[0].keyword);
+    EXPECT_EQ(f.filterSteps[0].column, L"基金公司");
+    EXPECT_EQ(f.filterSteps[0].text, L"甲");
+    EXPECT_TRUE(f.filterSteps[1].keyword);
+    EXPECT_EQ(f.filterSteps[1].text, L"a b");
+    EXPECT_EQ(f.filterSteps[2].text, L"x=y");
+
     for (std::vector<std::wstring> bad :
          std::vector<std::vector<std::wstring>>{{L"--database"},                // value missing
                                                 {L"--bogus", L"x"},             // unknown option
@@ -38,7 +50,11 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
                                                 {L"--exit-after", L"3s"},       // trailing text
                                                 {L"--end-date", L"2023-02-29"}, // no such day
                                                 {L"--end-date", L"2024-2-3"},   // wrong form
-                                                {L"--end-date", L"2024-13-01"}}) {
+                                                {L"--end-date", L"2024-13-01"},
+                                                {L"--filter", L"company"},  // no value
+                                                {L"--filter", L"=x"},       // no column
+                                                {L"--filter", L"company="}, // empty value
+                                                {L"--keyword"}}) {
         ClientOptions b = ClientOptions::parse(bad);
         EXPECT_FALSE(b.ok) << std::string(bad[0].begin(), bad[0].end());
         EXPECT_FALSE(b.error.empty());
@@ -77,6 +93,11 @@ TEST(ClientOptions, IsoDatesFollowTheCalendar) {
     EXPECT_FALSE(parseIsoDate(L"2024-04-31", y, m, d));
     EXPECT_FALSE(parseIsoDate(L"2024-04-0x", y, m, d));
     EXPECT_FALSE(parseIsoDate(L"2024-04-011", y, m, d));
+    // Digits of other scripts are refused, not thrown on: full-width, Arabic-Indic, Devanagari.
+    EXPECT_FALSE(parseIsoDate(L"\xFF12\xFF10\xFF12\xFF14-03-15", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-\x0660\x0663-15", y, m, d));
+    EXPECT_FALSE(parseIsoDate(L"2024-03-\x0967\x096B", y, m, d));
+    EXPECT_FALSE(ClientOptions::parse({L"--end-date", L"2024-03-\xFF11\xFF15"}).ok);
 }
 
 namespace {
@@ -234,7 +255,7 @@ TEST(ProductTableDump, OneLinePerRowInUtf8EvenWithTabsAndLineBreaksInValues) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST(HostModules, ChartWindowShowsTheProductsRow) {
+TEST(HostModules, ChartWithoutADatabaseSaysSoInItsOneWindow) {
     FakeTable table({L"code", L"name"}, {{L"A00001", L"稳健一号"}, {L"B00002", L"进取二号"}});
     XComPtr<ChartModule> chart(new ChartModule());
     EXPECT_FALSE(chart->showArchive(L"B00002")) << "archives are the module's to open";
@@ -244,9 +265,11 @@ TEST(HostModules, ChartWindowShowsTheProductsRow) {
     wchar_t title[64];
     GetWindowTextW(first, title, 64);
     EXPECT_NE(std::wstring(title).find(L"B00002"), std::wstring::npos);
+    EXPECT_FALSE(chart->window()->data().message.empty());
     chart->showChart(L"A00001", 0, nullptr, 0);
-    EXPECT_FALSE(IsWindow(first)) << "one chart window at a time";
-    EXPECT_TRUE(IsWindow(chart->lastWindow()));
+    EXPECT_EQ(chart->lastWindow(), first) << "one chart window, reused";
+    chart->showChart(nullptr, 0, nullptr, 0);
+    EXPECT_EQ(chart->window()->data().code, L"A00001") << "no code, no change";
 }
 
 namespace {
@@ -306,6 +329,105 @@ TEST(ValuationFeed, AddsTheNextWeekdayForEveryProductValuedOnTheLastDate) {
     EXPECT_FALSE(appendValuationDay(path, day, message));
     EXPECT_FALSE(message.empty());
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+namespace {
+
+bool anyLineHas(const std::vector<std::wstring>& lines, const std::wstring& text) {
+    for (const std::wstring& line : lines)
+        if (line.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
+
+std::wstring databaseMessage(const std::wstring& path) {
+    std::wstring message;
+    XComPtr<IDbModule> module = openDatabaseModule(path, message);
+    if (module)
+        module->uninitialize();
+    return message;
+}
+
+} // namespace
+
+TEST(ClientStart, SaysWhenTheDatabaseHoldsNoProductTables) {
+    std::wstring empty = tempFile(L"client_empty.db"), partial = tempFile(L"client_partial.db");
+    HANDLE h = CreateFileW(empty.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(databaseMessage(empty),
+              L"database: " + empty + L" holds no product tables (the page shows no rows)");
+
+    sqlite3* db = nullptr;
+    std::string file(partial.begin(), partial.end());
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "create table tb_fund (code text); create table tb_bonus (code text)", nullptr, nullptr,
+                 nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(databaseMessage(partial), L"database: " + partial +
+                                            L" lacks the product tables tb_valuelist, tb_investadvisor, "
+                                            L"tb_buyredeemstate (the page shows no rows)");
+
+    SampleOptions options;
+    options.products = 5;
+    options.days = 3;
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(partial, options, nullptr, &error)) << error;
+    EXPECT_EQ(databaseMessage(partial), L"database: " + partial);
+    DeleteFileW(empty.c_str());
+    DeleteFileW(partial.c_str());
+}
+
+TEST(ClientStart, SaysWhenSettingsWillNotBeKeptAndWhenTheBuiltInThemeStandsIn) {
+    std::wstring folder = tempFile(L"client_locked_profile");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    std::wstring user = folder + L"\\user.conf";
+    {
+        XComPtr<Conf::IConfManager> store = createConfManager(user.c_str(), L"/Client2/UserConfig/");
+        ASSERT_TRUE(store->openKey(L"/Client2/UserConfig/FontSize"));
+    }
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_READONLY);
+    // A program folder without themes: the profile folder has none.
+    HostServices services = createHostServices(folder, folder);
+    const std::wstring line =
+        L"settings cannot be saved to " + user + L": the saved settings are in use, changes will not be kept";
+    EXPECT_TRUE(anyLineHas(services.notes, line));
+    EXPECT_EQ(services.warning, line) << "the system store saves";
+    EXPECT_TRUE(
+        anyLineHas(services.notes, L"themes: 1, current dark (built in: no theme file could be read in " +
+                                       folder + L"\\themes)"));
+    ASSERT_TRUE(services.themeMgr->getCurrentTheme());
+
+    services = HostServices();
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_NORMAL);
+    services = createHostServices(folder, folder);
+    EXPECT_TRUE(services.warning.empty());
+    EXPECT_FALSE(anyLineHas(services.notes, L"will not be kept"));
+    services = HostServices();
+    DeleteFileW(user.c_str());
+    DeleteFileW((folder + L"\\system.conf").c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+TEST(ClientStart, FindsItsFolderBeyondMaxPath) {
+    std::wstring root = tempFile(L"client_deep");
+    CreateDirectoryW(root.c_str(), nullptr);
+    std::vector<std::wstring> folders{root};
+    while (folders.back().size() <= MAX_PATH + 40) {
+        folders.push_back(folders.back() + L"\\" + std::wstring(60, L'd'));
+        ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    const std::wstring& deep = folders.back();
+    std::wstring dll = deep + L"\\client_deep_probe.dll";
+    ASSERT_TRUE(CopyFileW((programDirectory() + L"\\TestModule.dll").c_str(), dll.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(dll.c_str());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(moduleDirectory(module), deep);
+    FreeLibrary(module);
+    DeleteFileW(dll.c_str());
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        RemoveDirectoryW(it->c_str());
 }
 
 TEST(ClientServices, ShippedDefaultsFillOnlyWhatTheProfileLacks) {

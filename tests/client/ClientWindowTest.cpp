@@ -6,6 +6,7 @@
 #include <string>
 #include "ClientSession.h"
 #include "DatePickerDriver.h"
+#include "HistoryDatabase.h"
 #include "Kernel.h"
 #include "ModuleLoader.h"
 #include "SampleFile.h"
@@ -220,6 +221,13 @@ TEST_F(ClientWithModule, EndDateGoesThroughThePagesPicker) {
     EXPECT_EQ(shown.wDay, 15);
     EXPECT_FALSE(session->applyEndDate(L"2024-02-30"));
     EXPECT_EQ(state->pickerChanges, 1);
+    // Before the picker's first day it keeps its date: that is a failure, and the page is not
+    // told of a change.
+    EXPECT_FALSE(session->applyEndDate(L"1752-09-13"));
+    EXPECT_EQ(state->pickerChanges, 1);
+    EXPECT_EQ(session->summary().back(), L"end date not set: the date picker does not take 1752-09-13");
+    SendMessageW(findDatePicker(state->pages[0]), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.wYear, 2024);
 
     // The second page has no picker: nothing to set while it is on show.
     session->frame()->activatePage(tab->page(1));
@@ -252,4 +260,217 @@ TEST_F(ClientWithModule, MessageLoopOffersKeysToHandlersByPriorityAndScreenshotI
     EXPECT_EQ(state->keyLog[0], 200);
     EXPECT_EQ(state->keyLog[1], 100);
     EXPECT_EQ(state->keyLog[2], 200);
+}
+
+namespace {
+
+std::string readAll(const std::wstring& path) {
+    std::string bytes;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, n);
+    fclose(f);
+    return bytes;
+}
+
+bool summaryHas(const ClientSession& session, const std::wstring& text) {
+    for (const std::wstring& line : session.summary())
+        if (line.find(text) != std::wstring::npos)
+            return true;
+    return false;
+}
+
+void writeText(const std::wstring& path, const char* text) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fputs(text, f);
+    fclose(f);
+}
+
+std::wstring menuText(HMENU menu, UINT id) {
+    wchar_t text[128] = {};
+    GetMenuStringW(menu, id, text, 128, MF_BYCOMMAND);
+    return text;
+}
+
+} // namespace
+
+TEST_F(ClientWithModule, OutputsNeverReplaceTheDatabaseAndReplaceTheirTargetsWhole) {
+    session.reset();
+    const std::wstring db = databasePath();
+    const std::string before = readAll(db);
+    ASSERT_FALSE(before.empty());
+    size_t slash = db.find_last_of(L'\\');
+    std::wstring folder = db.substr(0, slash), name = db.substr(slash + 1);
+    std::wstring upper = name;
+    CharUpperW(&upper[0]);
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = folder;
+    o.databasePath = db;
+    // The same file spelt otherwise: another case, a "." step, a ".." step.
+    o.screenshotPath = folder + L"\\.\\" + upper;
+    o.dumpPath = folder + L"\\..\\" + folder.substr(folder.find_last_of(L'\\') + 1) + L"\\" + name;
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        EXPECT_EQ(run.run(), 0);
+        EXPECT_TRUE(
+            summaryHas(run, L"screenshot not written: " + o.screenshotPath + L" is the open database"));
+        EXPECT_TRUE(summaryHas(run, L"table not written: " + o.dumpPath + L" is the open database"));
+    }
+    EXPECT_TRUE(readAll(db) == before) << "the database must be untouched";
+
+    // A target that cannot be replaced (another program holds it without letting it be renamed
+    // over) keeps its old bytes rather than being cut short.
+    std::wstring out = tempDir(L"client_test_outputs");
+    o.screenshotPath = out + L"\\shot.png";
+    o.dumpPath = out + L"\\table.tsv";
+    FILE* old = _wfopen(o.dumpPath.c_str(), L"wb");
+    ASSERT_NE(old, nullptr);
+    fputs("old table\n", old);
+    fclose(old);
+    HANDLE holder = CreateFileW(o.dumpPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        run.run();
+        EXPECT_TRUE(summaryHas(run, L"table not written: cannot write " + o.dumpPath));
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(readAll(o.dumpPath), "old table\n");
+    EXPECT_EQ(readAll(o.screenshotPath).compare(0, 8, "\x89PNG\r\n\x1a\n"), 0);
+
+    {
+        ClientSession run(o);
+        ASSERT_TRUE(run.start());
+        run.run();
+        EXPECT_TRUE(summaryHas(run, L"table written: " + o.dumpPath + L" (1 rows)"));
+    }
+    EXPECT_EQ(readAll(o.dumpPath), "code\nT00001\n");
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((out + L"\\*.tmp").c_str(), &found);
+    EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file left behind";
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+    DeleteFileW(o.dumpPath.c_str());
+    DeleteFileW(o.screenshotPath.c_str());
+    RemoveDirectoryW(out.c_str());
+}
+
+TEST_F(ClientWithModule, StatusBarKeepsSayingThatSettingsWillNotBeKept) {
+    session.reset();
+    std::wstring profile = tempDir(L"client_test_locked");
+    std::wstring user = profile + L"\\user.conf";
+    FILE* f = _wfopen(user.c_str(), L"wb");
+    ASSERT_NE(f, nullptr);
+    fputs("# configuration store 1\r\n", f);
+    fclose(f);
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_READONLY);
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = profile;
+    o.databasePath = databasePath();
+    ClientSession run(o);
+    ASSERT_TRUE(run.start());
+    const std::wstring line =
+        L"settings cannot be saved to " + user + L": the saved settings are in use, changes will not be kept";
+    EXPECT_TRUE(summaryHas(run, line));
+    // Later notes take the first part of the status bar; the warning keeps its own.
+    run.raiseValueUpdate();
+    run.switchTheme();
+    wchar_t text[512] = {};
+    HWND status = run.frame()->statusBar();
+    ASSERT_EQ(SendMessageW(status, SB_GETPARTS, 0, 0), 2);
+    SendMessageW(status, SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::wstring(text), line);
+    run.shutdown();
+    SetFileAttributesW(user.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(user.c_str());
+    DeleteFileW((profile + L"\\system.conf").c_str());
+    RemoveDirectoryW(profile.c_str());
+}
+
+TEST(ClientOwnWindows, BindingsChartAndPoolAreWiredIntoTheClient) {
+    TestModuleState* state = moduleState();
+    ASSERT_NE(state, nullptr);
+    *state = TestModuleState{};
+    std::wstring profile = tempDir(L"client_test_own_windows");
+    DeleteFileW((profile + L"\\user.conf").c_str());
+    writeText(profile + L"\\system.conf", "# configuration store 1\r\n"
+                                          "Client2/System/HotKeys/Archive=Ctrl+Shift+K\r\n"
+                                          "Client2/System/HotKeys/Refresh=Ctrl+Alt+Bogus\r\n");
+    std::wstring db = profile + L"\\history.db";
+    ASSERT_TRUE(historydb::write(db));
+    ClientOptions o;
+    o.modulePath = L"TestModule.dll";
+    o.profileDir = profile;
+    o.databasePath = db;
+    {
+        ClientSession session(o);
+        ASSERT_TRUE(session.start());
+
+        // The bindings reach the module's record; the unreadable one falls back and says so.
+        XComPtr<IMenuToolModule> tool(session.app()->getModule("mod_MenuTool"));
+        ASSERT_TRUE(tool);
+        HotKey k;
+        tool->getArchiveHotKey(k);
+        EXPECT_TRUE(k.ctrl && k.shift && !k.alt && k.key == 'K');
+        tool->getRefreshHotKey(k);
+        EXPECT_TRUE(!k.ctrl && !k.alt && k.key == VK_F5);
+        int notes = 0;
+        for (const std::wstring& line : session.summary())
+            notes += line.find(L"Ctrl+Alt+Bogus") != std::wstring::npos &&
+                     line.find(L"F5 in use") != std::wstring::npos;
+        EXPECT_EQ(notes, 1);
+        HMENU menu = GetMenu(session.frame()->hwnd());
+        EXPECT_NE(
+            menuText(menu, ClientSession::CmdHotKeyFirst + MenuToolModule::Archive).find(L"\tCtrl+Shift+K"),
+            std::wstring::npos);
+        EXPECT_NE(menuText(menu, ClientSession::CmdHotKeyFirst + MenuToolModule::Refresh).find(L"\tF5"),
+                  std::wstring::npos);
+
+        // The chart marks the dates of the page's picker.
+        ASSERT_TRUE(session.applyEndDate(L"2026-03-07"));
+        XComPtr<IChartModule> chart(session.app()->getModule("mod_Chart"));
+        ASSERT_TRUE(chart);
+        chart->showChart(L"G00001", 0, nullptr, 0);
+        ASSERT_TRUE(IsWindow(session.chart()->lastWindow()));
+        EXPECT_EQ(session.chart()->window()->data().endDate, L"2026-03-06");
+        EXPECT_EQ(session.chart()->window()->data().beginDate, L"2026-03-05");
+
+        // The menu opens the pool window, owned by the main window, with what the module added.
+        XComPtr<IFundsPoolModule>(session.app()->getModule("mod_FundsPool"))->addFund(L"G00001");
+        SendMessageW(session.frame()->hwnd(), WM_COMMAND, ClientSession::CmdFundsPool, 0);
+        HWND pool = session.fundsPool()->window().hwnd();
+        ASSERT_TRUE(IsWindowVisible(pool));
+        EXPECT_EQ(GetWindow(pool, GW_OWNER), session.frame()->hwnd());
+        EXPECT_EQ(ListView_GetItemCount(session.fundsPool()->window().listView()), 1);
+
+        // Keys typed into the pool window are the pool's: the module's handlers never see them.
+        PostMessageW(session.fundsPool()->window().listView(), WM_KEYDOWN, VK_F5, 0);
+        PostMessageW(state->pages[0], WM_KEYDOWN, VK_F6, 0);
+        PostMessageW(session.frame()->hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(session.run(), 0);
+        EXPECT_EQ(state->keyLogCount, 2) << "only the page's F6, offered to both handlers";
+    }
+
+    // A profile without system settings starts from the shipped ones.
+    std::wstring fresh = tempDir(L"client_test_fresh_profile");
+    DeleteFileW((fresh + L"\\system.conf").c_str());
+    o.profileDir = fresh;
+    {
+        ClientSession session(o);
+        ASSERT_TRUE(session.start());
+        EXPECT_NE(GetFileAttributesW((fresh + L"\\system.conf").c_str()), INVALID_FILE_ATTRIBUTES);
+        for (const std::wstring& line : session.summary())
+            EXPECT_EQ(line.find(L"hot key"), std::wstring::npos) << "the shipped bindings all read";
+    }
+    DeleteFileW(db.c_str());
 }

@@ -1,10 +1,11 @@
 // A module built like the real one, for the client's tests: it adds two pages to the tab control
 // "vex_tab_fundvalue" (the first with a date picker), a toolbar button whose event brings the
 // first page forward, two pre-message handlers (priorities 100 and 200, registered in that
-// order), and records every host event it hears.
+// order), offers a one-row product table, and records every host event it hears.
 #include <windows.h>
 #include <commctrl.h>
 #include "Kernel.h"
+#include "module/IAssembleFinanceModule.h"
 #include "TestModuleState.h"
 
 namespace {
@@ -101,8 +102,20 @@ private:
     int priority_;
 };
 
-class TestModule final : public IModule {
+// Offers the product table as the real module does, so the client's --dump has rows to write.
+class TestModule final : public IAssembleFinanceModule {
 public:
+    XComPtr<Data::IDataTable> getDataTable() override {
+        XComPtr<Data::IDataTable> table = createInstanceAs<Data::IDataTable>("Data.DataTable");
+        if (table) {
+            table->addColumn(L"code", Data::ValueText);
+            table->getRow(table->addRow()).getItem(0).setText(L"T00001");
+        }
+        return table;
+    }
+    bool selectByCode(const wchar_t*) override { return false; }
+    void refresh() override {}
+
     int addRef() override { return 1; }
     int release() override { return 1; }
     bool getModuleInfo(ModuleInfo& info) override {

@@ -185,10 +185,41 @@ TEST(ConfStore, UnwritablePlaceReportsFailureButKeepsTheValue) {
     ASSERT_TRUE(writeRaw(file, "# configuration store 1\r\n"));
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
     XComPtr<Conf::IConfManager> store = createConfManager(file.c_str(), kUser);
+    // The client asks before any change is made, so the user hears it in time.
+    EXPECT_FALSE(confStoreKeepsChanges(store));
+    EXPECT_TRUE(confStoreReadFromFile(store));
+    EXPECT_EQ(filesIn(folder), std::vector<std::wstring>{L"user.conf"}) << "asking leaves no file behind";
     EXPECT_FALSE(setText(store, L"/Client2/UserConfig/FontSize", L"2"));
     EXPECT_STREQ(getText(store, L"/Client2/UserConfig/FontSize").c_str(), L"2");
     EXPECT_EQ(filesIn(folder), std::vector<std::wstring>{L"user.conf"});
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_FALSE(confStoreKeepsChanges(store)) << "a failed save is remembered";
+    EXPECT_TRUE(setText(store, L"/Client2/UserConfig/FontSize", L"3"));
+    EXPECT_TRUE(confStoreKeepsChanges(store));
+
+    // A profile "folder" that is a file takes no store at all.
+    store = createConfManager((file + L"\\user.conf").c_str(), kUser);
+    EXPECT_FALSE(confStoreKeepsChanges(store));
+    EXPECT_FALSE(confStoreReadFromFile(store));
+
+    // An unreadable store another program holds (without letting it be renamed) stays where it
+    // is, unread and unwritten; changes are not kept.
+    const std::string garbage = "not a store\n";
+    ASSERT_TRUE(writeRaw(file, garbage));
+    HANDLE holder =
+        CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    store = createConfManager(file.c_str(), kUser);
+    CloseHandle(holder);
+    EXPECT_TRUE(confStoreMovedAside(store).isEmpty());
+    EXPECT_FALSE(confStoreReadFromFile(store));
+    EXPECT_FALSE(confStoreKeepsChanges(store));
+    EXPECT_FALSE(setText(store, L"/Client2/UserConfig/FontSize", L"4"));
+    EXPECT_EQ(readRaw(file), garbage);
+
+    store = createConfManager((folder + L"\\fresh.conf").c_str(), kUser);
+    EXPECT_TRUE(confStoreKeepsChanges(store)) << "a missing file in a writable folder";
+    EXPECT_FALSE(confStoreReadFromFile(store));
     store = nullptr;
     removeFolder(folder);
 }

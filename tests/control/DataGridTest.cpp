@@ -134,7 +134,23 @@ TEST_F(DataGridTest, CaptionClicksSortWithAToggledFlag) {
     EXPECT_TRUE(grid.sorts[1].second);
     EXPECT_EQ(L"value", grid.sorts[2].first);
     EXPECT_FALSE(grid.sorts[2].second);
-    EXPECT_EQ(0, grid.headerChanges);
+
+    // Each click that sorted moved the sort into the header and reported it, so the header the
+    // owner saves and sets again after a reload sorts as the user last did.
+    EXPECT_EQ(3, grid.headerChanges);
+    std::wstring expected = kHeader;
+    expected.insert(expected.find(L"/>", expected.find(L"name=\"value\"")), L" sort=\"asc\"");
+    EXPECT_EQ(L"", xmlDifference(expected, grid.GetHeader().c_str()));
+    ASSERT_EQ(1, grid.SetHeader(grid.GetHeader()));
+    ASSERT_EQ(4u, grid.sorts.size());
+    EXPECT_EQ(L"value", grid.sorts[3].first);
+    EXPECT_FALSE(grid.sorts[3].second);
+
+    // A sort the owner refuses leaves the header alone.
+    grid.sortResult = false;
+    click(20, headerY);
+    EXPECT_EQ(3, grid.headerChanges);
+    EXPECT_EQ(L"", xmlDifference(expected, grid.GetHeader().c_str()));
 }
 
 TEST_F(DataGridTest, InitialSortComesFromTheDefinition) {
@@ -146,6 +162,17 @@ TEST_F(DataGridTest, InitialSortComesFromTheDefinition) {
     click(100, 10);
     EXPECT_EQ(L"b", grid.sorts.back().first);
     EXPECT_FALSE(grid.sorts.back().second);
+
+    // A new sort column takes the attribute from every other item, groups included: the first
+    // item carrying one would otherwise win at the next SetHeader.
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"a\" sort=\"desc\"/><item title=\"g\" sort=\"asc\">"
+                                L"<item name=\"b\"/><item name=\"c\" sort=\"asc\"/></item></header>"));
+    click(100, 30);
+    EXPECT_EQ(L"b", grid.sorts.back().first);
+    EXPECT_EQ(L"",
+              xmlDifference(L"<header><item name=\"a\"/><item title=\"g\"><item name=\"b\" sort=\"asc\"/>"
+                            L"<item name=\"c\"/></item></header>",
+                            grid.GetHeader().c_str()));
 }
 
 TEST_F(DataGridTest, BorderDragChangesWidthInHeaderAndReportsOnce) {
@@ -205,7 +232,8 @@ void CALLBACK pickMenuEntry(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(DataGridTest, HeaderMenuHidesColumnsAndAsksForReset) {
     g_owner = grid.GetHwnd();
-    g_menuPick = L"单位净值";
+    // A grouped column is listed under its group's caption: two dates hold a "单位净值" each.
+    g_menuPick = L"end_date 单位净值";
     SetTimer(nullptr, 0, 50, pickMenuEntry);
     send(WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
     pump();

@@ -163,6 +163,29 @@ TEST(DataTable, CellsReadAsTheHostPromises) {
     value.setInt(-7);
     EXPECT_STREQ(value.getText().c_str(), L"-7");
 
+    // A real's text never switches to exponent notation (a grid cutting "-9.99902e-05" at its
+    // right end shows another number), and stays the shortest that reads back the same.
+    struct {
+        double number;
+        const wchar_t* text;
+    } reals[] = {{-0.0000999902, L"-0.0000999902"},
+                 {1e-7, L"0.0000001"},
+                 {2.5e16, L"25000000000000000"},
+                 {1e21, L"1000000000000000000000"},
+                 {-12.34, L"-12.34"},
+                 {100, L"100"},
+                 {0.0, L"0"}};
+    for (const auto& r : reals) {
+        value.setDouble(r.number);
+        EXPECT_STREQ(value.getText().c_str(), r.text);
+    }
+    for (double awkward : {2.2250738585072014e-308, 1.7976931348623157e308, 0.1 + 0.2, -1.0 / 7e9}) {
+        value.setDouble(awkward);
+        XStringW text = value.getText();
+        EXPECT_LT(text.find(L'e'), 0) << text.toUtf8().c_str();
+        EXPECT_EQ(text.toDouble(), awkward) << text.toUtf8().c_str();
+    }
+
     // Misspelt columns and rows out of range are harmless.
     IDataItem& missing = row.getItem(L"no such column");
     missing.setText(L"x");

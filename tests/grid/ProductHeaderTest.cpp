@@ -120,11 +120,49 @@ TEST_F(ProductHeader, UserChangeIsSavedWithoutFontsAndComesBack) {
     EXPECT_STREQ(visibleColumn(L"value").group.c_str(), L"2024-05-31");
 }
 
+// The item tag of the named column in a header text, or empty.
+std::wstring itemTag(const std::wstring& header, const wchar_t* name) {
+    size_t at = header.find(std::wstring(L"name=\"") + name + L"\"");
+    if (at == std::wstring::npos)
+        return std::wstring();
+    size_t begin = header.rfind(L"<item", at), end = header.find(L">", at);
+    return header.substr(begin, end - begin);
+}
+
+TEST_F(ProductHeader, ACaptionSortIsSavedWithTheHeaderAndResetBringsBackTheDefaultOrder) {
+    grid->SetTheme(theme.get());
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    int x = 1, v = 0;
+    for (; v < grid->GetColumnCount() && grid->GetColumn(v).name != L"name"; ++v)
+        x += grid->GetColumn(v).width;
+    ASSERT_LT(v, grid->GetColumnCount());
+    x += 10;
+    SendMessageW(grid->GetHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 30));
+    SendMessageW(grid->GetHwnd(), WM_LBUTTONUP, 0, MAKELPARAM(x, 30));
+
+    // The next load assembles the header from what was saved: sorted by name, not by growth.
+    std::wstring text = saved();
+    EXPECT_NE(itemTag(text, L"name").find(L"sort=\"asc\""), std::wstring::npos) << text;
+    EXPECT_EQ(itemTag(text, L"percent").find(L"sort="), std::wstring::npos) << text;
+    grid->SetDateTitles(L"2024-05-31", L"2024-06-28");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    EXPECT_NE(itemTag(header(), L"name").find(L"sort=\"asc\""), std::wstring::npos);
+
+    grid->OnResetHeader();
+    EXPECT_EQ(itemTag(header(), L"name").find(L"sort="), std::wstring::npos);
+    EXPECT_NE(itemTag(header(), L"percent").find(L"sort=\"desc\""), std::wstring::npos);
+}
+
 TEST_F(ProductHeader, NoUserConfiguration) {
     grid->SetTheme(theme.get());
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
     app->userConf = nullptr;
-    EXPECT_EQ(grid->AssembleHeader(), 0); // an empty text is no header
-    grid->OnResetHeader();                // the default still shows
+    // Neither the saved nor the default header: an empty text, which is no header.
+    EXPECT_STREQ(grid->HeaderText().c_str(), L"");
+    EXPECT_EQ(grid->AssembleHeader(), 0);
+    EXPECT_EQ(grid->GetColumnCount(), 0);
+    grid->OnResetHeader(); // the default still shows
     EXPECT_EQ(visibleColumn(L"index_rank").width, 50);
     grid->OnHeaderChange(); // nothing to save into
 }

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 #include "module/host/Theme.h"
 
 class FakeTheme final : public ITheme {
@@ -33,11 +34,19 @@ public:
         auto found = ints.find(key);
         return found == ints.end() ? 0 : found->second;
     }
-    bool getData(const char*, const unsigned char**, int*, int) override { return false; }
+    bool getData(const char* key, const unsigned char** bytes, int* size, int) override {
+        auto found = data.find(key);
+        if (found == data.end() || !bytes || !size)
+            return false;
+        *bytes = found->second.data();
+        *size = int(found->second.size());
+        return true;
+    }
 
     std::map<std::string, COLORREF> colors;
     std::map<std::string, FontInfo> fonts;
     std::map<std::string, int> ints;
+    std::map<std::string, std::vector<unsigned char>> data;
 
 private:
     int refs_ = 0;

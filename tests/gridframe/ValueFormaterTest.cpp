@@ -134,6 +134,34 @@ TEST_F(FormatTest, ReplacementPart) {
     EXPECT_FALSE(g.SetFormat(L":::nan=x")); // NaN can never equal a value
 }
 
+TEST_F(FormatTest, EachFormatStartsFromNothing) {
+    // A formatter parsed again (a new header) keeps nothing of its earlier format, whether the new
+    // one is understood, missing parts, empty or failing in its first part.
+    ValueFormater<int> f;
+    for (const wchar_t* next : {L"::", L"", L"abc", L"%d"}) {
+        SCOPED_TRACE(testing::Message() << "then " << testing::PrintToString(std::wstring(next)));
+        ASSERT_TRUE(f.SetFormat(L"<%d>:*2:M;10,K:5=five"));
+        ASSERT_EQ(f.ranges().size(), 1u);
+        f.SetFormat(next);
+        EXPECT_STREQ(f.prefix().c_str(), L"");
+        EXPECT_STREQ(f.suffix().c_str(), L"");
+        EXPECT_EQ(f.op(), L'\0');
+        EXPECT_EQ(f.operand(), 0.0);
+        EXPECT_TRUE(f.ranges().empty());
+        EXPECT_STREQ(f.defaultUnit().c_str(), L"");
+        EXPECT_TRUE(f.replacements().empty());
+        FakeItem five(5), hundred(100);
+        EXPECT_STREQ(f.Format(&five).c_str(), L"5");
+        EXPECT_STREQ(f.Format(&hundred).c_str(), L"100");
+    }
+    ValueFormater<double> real;
+    ASSERT_TRUE(real.SetFormat(L"%.3f"));
+    real.SetFormat(L"::");
+    EXPECT_EQ(real.precision(), 0);
+    FakeItem value(2.25);
+    EXPECT_STREQ(real.Format(&value).c_str(), L"2");
+}
+
 TEST_F(FormatTest, UserLocaleGroupingAndDecimalPoint) {
     NumberLocale german = NumberLocale::plain();
     german.decimalPoint = L",";

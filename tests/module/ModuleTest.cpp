@@ -186,12 +186,20 @@ TEST_F(ModuleInHost, TopRulesComeFromTheSystemConfiguration) {
     ASSERT_TRUE(system && value);
     value->setString(L"code = 100003");
     system->openKey(L"Client2/System/Top_Always")->setValue(value.get());
+    value->setString(L"code=100004");
+    system->openKey(L"Client2/System/Top_Default")->setValue(value.get());
     start();
+    // By growth rate 100001 and 100003 lead; 100002 and 100004 have none. The default rule puts
+    // 100004 first in the sorted order, the always rule 100003 first in what is shown.
+    Data::IDataView* sorted = grid().GetSortView();
+    EXPECT_EQ(sorted->getRow(0).getItem(L"code").getText().compare(L"100004"), 0);
     Data::IDataView* view = grid().GetDisplayView();
     EXPECT_EQ(view->getRow(0).getItem(L"code").getText().compare(L"100003"), 0);
+    EXPECT_EQ(view->getRow(1).getItem(L"code").getText().compare(L"100004"), 0);
     EXPECT_TRUE(module->selectByCode(L"100003"));
     EXPECT_EQ(grid().GetCurrSel(), 0);
     system->removeKey(L"Client2/System/Top_Always");
+    system->removeKey(L"Client2/System/Top_Default");
 }
 
 TEST_F(ModuleInHost, UninitialisedModuleAnswersLateCallsSafely) {

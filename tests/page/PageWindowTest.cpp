@@ -4,9 +4,12 @@
 #include <windows.h>
 #include "tests/wgui/GdiplusEnvironment.h"
 #include "module/host/Kernel.h"
+#include "host/client/FilterBarDriver.h"
 #include "page/WaitDialog.h"
+#include "tests/control/ControlCalls.h"
 #include "tests/gridframe/FakeTheme.h"
 #include "tests/page/PageTestHost.h"
+#include "tests/wgui/GifEncoder.h"
 
 using pagetest::PageHarness;
 
@@ -22,6 +25,33 @@ std::wstring& database() {
 bool indicatorShown(PageHarness& h) {
     GifWnd* gif = h.page->getRefreshIndicator();
     return gif && gif->isWindow() && IsWindowVisible(gif->hwnd);
+}
+
+// A theme manager whose current theme the test chooses.
+class OneThemeManager final : public IThemeMgr {
+public:
+    explicit OneThemeManager(ITheme* theme) : theme_(theme) {}
+    int addRef() override { return ++refs_; }
+    int release() override {
+        int left = --refs_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    XComPtr<ITheme> getCurrentTheme() override { return theme_; }
+    int themeCount() const override { return 1; }
+    XComPtr<ITheme> getTheme(int index) override { return index == 0 ? theme_ : nullptr; }
+    bool setCurrentTheme(const wchar_t*) override { return false; }
+
+private:
+    XComPtr<ITheme> theme_;
+    int refs_ = 0;
+};
+
+// The host's value update hides the indicator; the refresh timer shows it again.
+void cycleIndicator(PageHarness& h) {
+    PageHarness::raise("event_update_lastvalue", 11, 1, 1);
+    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
 }
 
 } // namespace
@@ -117,6 +147,10 @@ TEST(PageEvents, StateUpdateOnAHiddenPageEmptiesTheTableUntilItShows) {
     ASSERT_FALSE(h.table()->isEmpty());
     h.page->hide();
     h.database->statements.clear();
+    // Only the state 1 asks for anything.
+    PageHarness::raise("event_update_buyredeemstate", 0, 0, 1);
+    PageHarness::raise("event_update_buyredeemstate", 0, 2, 1);
+    EXPECT_FALSE(h.table()->isEmpty());
     PageHarness::raise("event_update_buyredeemstate", 0, 1, 1);
     EXPECT_TRUE(h.table()->isEmpty());
     EXPECT_EQ(h.database->productQueries(), 0);
@@ -171,17 +205,67 @@ TEST(PageTheme, MissingKeysKeepColoursAndNullThemeStillRereadsZoom) {
 
 TEST(PageTheme, ThemeChangeRebuildsTheIndicatorOnItsNextShowing) {
     PageHarness h(database());
-    GifWnd* before = h.page->getRefreshIndicator();
-    ASSERT_NE(before, nullptr);
-    PageHarness::raise("event_update_lastvalue", 11, 1, 1);
-    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
-    EXPECT_EQ(h.page->getRefreshIndicator(), before);
+    ASSERT_NE(h.page->getRefreshIndicator(), nullptr);
+    const int framesBefore = h.page->getRefreshIndicator()->getFrameCount();
+    ASSERT_NE(framesBefore, 5);
+    // The host's current theme becomes one whose image has another size and frame count.
+    XComPtr<FakeTheme> other(new FakeTheme);
+    other->data["refresh"] = wguitest::makeGif(21, 13,
+                                               {{wguitest::Red, 5},
+                                                {wguitest::Green, 5},
+                                                {wguitest::Blue, 5},
+                                                {wguitest::White, 5},
+                                                {wguitest::Red, 5}});
+    XComPtr<OneThemeManager> manager(new OneThemeManager(other.get()));
+    h.app->setThemeManager(manager.get());
+
+    // Until the page hears of the change it keeps the image it has.
+    cycleIndicator(h);
+    EXPECT_EQ(h.page->getRefreshIndicator()->getFrameCount(), framesBefore);
 
     h.page->markThemeChanged();
-    PageHarness::raise("event_update_lastvalue", 11, 1, 1);
-    SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
-    EXPECT_NE(h.page->getRefreshIndicator(), nullptr);
+    cycleIndicator(h);
+    GifWnd* rebuilt = h.page->getRefreshIndicator();
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_EQ(rebuilt->getFrameCount(), 5);
+    RECT size = rebuilt->clientRect();
+    EXPECT_EQ(size.right, 21);
+    EXPECT_EQ(size.bottom, 13);
     EXPECT_TRUE(indicatorShown(h));
+
+    // A theme without the image leaves the page without an indicator.
+    other->data.clear();
+    h.page->markThemeChanged();
+    cycleIndicator(h);
+    EXPECT_EQ(h.page->getRefreshIndicator(), nullptr);
+}
+
+TEST(PageEvents, WatchedListChangeRedrawsTheGrid) {
+    PageHarness h(database());
+    controltest::Recorder recorder;
+    ASSERT_TRUE(recorder.refreshInstalled());
+    HWND grid = h.page->productGrid().GetHwnd();
+    UpdateWindow(grid);
+    ASSERT_FALSE(GetUpdateRect(grid, nullptr, FALSE));
+
+    PageHarness::raise("event_ConcernChanged", 0, 0, 0);
+    // The rows are counted again where they stand, and the whole grid is painted anew.
+    EXPECT_EQ(recorder.callsOn(&h.page->productGrid()), std::vector<std::string>{"Refresh 0 1"});
+    RECT dirty{}, client{};
+    EXPECT_TRUE(GetUpdateRect(grid, &dirty, FALSE));
+    GetClientRect(grid, &client);
+    EXPECT_TRUE(EqualRect(&dirty, &client));
+}
+
+TEST(PageWindow, HidingReleasesTheGridsDrawingResources) {
+    PageHarness h(database());
+    controltest::Recorder recorder;
+    ASSERT_TRUE(recorder.releaseInstalled());
+    h.page->hide();
+    EXPECT_EQ(recorder.callsOn(&h.page->productGrid()), std::vector<std::string>{"ReleaseDrawingResource"});
+    recorder.clear();
+    h.page->show();
+    EXPECT_TRUE(recorder.callsOn(&h.page->productGrid()).empty());
 }
 
 TEST(PageWindow, LayoutAndTabPageOperations) {
@@ -213,4 +297,51 @@ TEST(PageWindow, LayoutAndTabPageOperations) {
     MapWindowPoints(nullptr, h.page->hwnd, reinterpret_cast<POINT*>(&pickerRect), 2);
     EXPECT_EQ(pickerRect.left, 305);
     EXPECT_EQ(pickerRect.top, 5);
+}
+
+TEST(PageFilterBar, StandsInTheStripNarrowsTheGridAndFollowsTheTheme) {
+    PageHarness h(database());
+    h.page->move(0, 0, 900, 400);
+    FilterWnd* bar = h.page->getFilterBar();
+    ASSERT_TRUE(bar && bar->isWindow());
+    RECT barRect{};
+    GetWindowRect(bar->hwnd, &barRect);
+    MapWindowPoints(nullptr, h.page->hwnd, reinterpret_cast<POINT*>(&barRect), 2);
+    EXPECT_EQ(barRect.left, 560);
+    EXPECT_EQ(barRect.top, 2);
+    EXPECT_EQ(barRect.right, 900);
+    EXPECT_EQ(barRect.bottom, 28);
+
+    // One button at first: the company column's.
+    ASSERT_EQ(bar->getConditions().size(), 1u);
+    const FilterWnd::Condition& company = bar->getConditions().front();
+    EXPECT_EQ(company.id, 101);
+    EXPECT_EQ(company.button.getCaption(), L"基金公司");
+
+    // The loaded products' companies are offered; choosing one narrows the grid to it.
+    const ValueSet* companies = bar->valueSet(L"company");
+    ASSERT_TRUE(companies && companies->size() > 1);
+    const XStringW chosen = companies->values().front();
+    const int all = h.page->productGrid().GetRowsCount();
+    ASSERT_TRUE(Client::chooseMenuItem(company.button.hwnd, {chosen.c_str()}));
+    EXPECT_EQ(company.button.getCaption(), chosen);
+    Data::IDataView* shown = h.page->productGrid().GetDisplayView();
+    ASSERT_GT(shown->rowCount(), 0);
+    EXPECT_LT(shown->rowCount(), all);
+    for (int i = 0; i < shown->rowCount(); ++i)
+        EXPECT_EQ(shown->getRow(i).getItem(L"company").getText(), chosen);
+
+    XComPtr<FakeTheme> theme(new FakeTheme);
+    theme->colors["wnd_general_bg"] = RGB(40, 50, 60);
+    h.page->applyTheme(theme.get());
+    EXPECT_EQ(bar->getBackgroundColor(), RGB(40, 50, 60));
+    RedrawWindow(bar->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(bar->hwnd);
+    EXPECT_EQ(GetPixel(dc, 3, 12), RGB(40, 50, 60));
+    ReleaseDC(bar->hwnd, dc);
+
+    // The page's window goes: the bar with it, and its filter off the grid's view.
+    DestroyWindow(h.page->hwnd);
+    EXPECT_EQ(h.page->getFilterBar(), nullptr);
+    EXPECT_EQ(shown->rowCount(), all);
 }

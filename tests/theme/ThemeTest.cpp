@@ -115,42 +115,66 @@ GifFacts decodeGif(const unsigned char* bytes, int size) {
     return facts;
 }
 
+void expectEveryKey(ITheme* theme) {
+    SCOPED_TRACE(theme->getName().toUtf8().c_str());
+    for (const char* key : kColours) {
+        COLORREF colour = 0xFF000000;
+        EXPECT_TRUE(theme->getColor(key, colour)) << key;
+        EXPECT_EQ(colour & 0xFF000000, 0u) << key;
+    }
+    for (const char* key : kFonts) {
+        FontInfo font;
+        EXPECT_TRUE(theme->getFont(key, font)) << key;
+        EXPECT_FALSE(font.faceName.isEmpty()) << key;
+        EXPECT_GT(font.size, 0) << key;
+    }
+    for (const char* key : kInts)
+        EXPECT_GT(theme->getInt(key), 0) << key;
+    for (const char* key : kFlags)
+        EXPECT_NE(theme->getInt(key), 0) << key << " (grid lines on)";
+    const unsigned char* bytes = nullptr;
+    int size = 0;
+    ASSERT_TRUE(theme->getData("refresh", &bytes, &size, 0));
+    ASSERT_GT(size, 13);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), 6), "GIF89a");
+    GifFacts gif = decodeGif(bytes, size);
+    EXPECT_TRUE(gif.decoded);
+    EXPECT_EQ(gif.frames, 8u);
+    EXPECT_EQ(gif.width, 16u);
+    EXPECT_EQ(gif.height, 16u);
+    EXPECT_TRUE(gif.everyDelaySet);
+}
+
 TEST(ShippedThemes, DefineEveryKeyTheModuleReads) {
     XComPtr<IThemeMgr> manager = createThemeManager((binFolder() + L"themes").c_str());
     ASSERT_EQ(manager->themeCount(), 2);
+    EXPECT_FALSE(themeManagerUsesBuiltIn(manager));
     XComPtr<ITheme> current = manager->getCurrentTheme();
     ASSERT_TRUE(current);
     EXPECT_STREQ(current->getName().c_str(), L"dark") << "the dark theme is the default";
-    for (int t = 0; t < manager->themeCount(); ++t) {
-        XComPtr<ITheme> theme = manager->getTheme(t);
-        SCOPED_TRACE(theme->getName().toUtf8().c_str());
-        for (const char* key : kColours) {
-            COLORREF colour = 0xFF000000;
-            EXPECT_TRUE(theme->getColor(key, colour)) << key;
-            EXPECT_EQ(colour & 0xFF000000, 0u) << key;
-        }
-        for (const char* key : kFonts) {
-            FontInfo font;
-            EXPECT_TRUE(theme->getFont(key, font)) << key;
-            EXPECT_FALSE(font.faceName.isEmpty()) << key;
-            EXPECT_GT(font.size, 0) << key;
-        }
-        for (const char* key : kInts)
-            EXPECT_GT(theme->getInt(key), 0) << key;
-        for (const char* key : kFlags)
-            EXPECT_NE(theme->getInt(key), 0) << key << " (grid lines on)";
-        const unsigned char* bytes = nullptr;
-        int size = 0;
-        ASSERT_TRUE(theme->getData("refresh", &bytes, &size, 0));
-        ASSERT_GT(size, 13);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), 6), "GIF89a");
-        GifFacts gif = decodeGif(bytes, size);
-        EXPECT_TRUE(gif.decoded);
-        EXPECT_EQ(gif.frames, 8u);
-        EXPECT_EQ(gif.width, 16u);
-        EXPECT_EQ(gif.height, 16u);
-        EXPECT_TRUE(gif.everyDelaySet);
+    for (int t = 0; t < manager->themeCount(); ++t)
+        expectEveryKey(manager->getTheme(t));
+}
+
+// Without theme files the grids would refuse every header: the manager always has a theme.
+TEST(BuiltInTheme, StandsInWhenNoThemeFileCanBeRead) {
+    std::wstring empty = tempFolder() + L"\\empty";
+    CreateDirectoryW(empty.c_str(), nullptr);
+    for (const std::wstring& folder : {empty, empty + L"\\gone", std::wstring()}) {
+        SCOPED_TRACE(XStringW(folder.c_str()).toUtf8().c_str());
+        XComPtr<IThemeMgr> manager = createThemeManager(folder.c_str());
+        ASSERT_EQ(manager->themeCount(), 1);
+        EXPECT_TRUE(themeManagerUsesBuiltIn(manager));
+        XComPtr<ITheme> theme = manager->getCurrentTheme();
+        ASSERT_TRUE(theme);
+        EXPECT_STREQ(theme->getName().c_str(), L"dark");
+        expectEveryKey(theme.get());
+        COLORREF colour = 0;
+        EXPECT_TRUE(theme->getColor("list_bg", colour));
+        EXPECT_EQ(colour, RGB(0x14, 0x14, 0x14)) << "the shipped dark theme's colours";
     }
+    RemoveDirectoryW(empty.c_str());
+    RemoveDirectoryW(tempFolder().c_str());
 }
 
 void onThemeChanged(void* argument, void* context) {
@@ -231,7 +255,6 @@ TEST(ThemeFile, MissingKeysAndBadLinesAreHarmless) {
     DeleteFileW((folder + L"\\a.theme").c_str());
     DeleteFileW((folder + L"\\b.theme").c_str());
     RemoveDirectoryW(folder.c_str());
-    EXPECT_EQ(createThemeManager((folder + L"\\gone").c_str())->getCurrentTheme().get(), nullptr);
 }
 
 } // namespace

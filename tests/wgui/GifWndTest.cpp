@@ -135,6 +135,27 @@ TEST(GifWndTest, HidingTheLastVisibleIndicatorStopsTheWorkerAndShowingRestartsIt
     EXPECT_EQ(second->getFramesDrawn(), drawn + 1);
 }
 
+TEST(GifWndTest, AnimationGoesOnFromTheFrameWhereItStood) {
+    HostWindow host;
+    // Long delays: the test reads the frame shown before the next one is due.
+    auto bytes = makeGif(8, 8, {{wguitest::Red, 30}, {wguitest::Green, 30}, {wguitest::Blue, 30}});
+    auto window = makeIndicator(bytes, host.hwnd, WS_VISIBLE);
+    // Stopped on a frame other than the first, so that going on and starting over differ.
+    int stood = 0;
+    for (int attempt = 0; attempt < 5 && stood == 0; ++attempt) {
+        window->show(SW_SHOW);
+        ASSERT_TRUE(pumpUntil([&] { return window->getCurrentFrame() != 0; }, 3000));
+        window->show(SW_HIDE);
+        ASSERT_TRUE(workerIdle());
+        stood = window->getCurrentFrame();
+    }
+    ASSERT_NE(stood, 0);
+    int drawn = window->getFramesDrawn();
+    window->show(SW_SHOW);
+    ASSERT_TRUE(pumpUntil([&] { return window->getFramesDrawn() > drawn; }, 3000));
+    EXPECT_EQ(window->getCurrentFrame(), (stood + 1) % 3);
+}
+
 TEST(GifWndTest, ShowingRightAfterHidingStillAnimates) {
     HostWindow host;
     auto bytes = makeGif(8, 8, {{wguitest::Red, 1}, {wguitest::Green, 1}});

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <vector>
 #include "tests/wgui/TestWindows.h"
 #include "wgui/Button.h"
 #include "wgui/ControlBase.h"
@@ -174,4 +175,80 @@ TEST(WindowProcTest, SubclassedControlStillGetsItsLastMessage) {
     EXPECT_EQ(g_ncDestroyCount, 1);
     EXPECT_EQ(WGUI::WindowProc::fromHandle(hwnd), nullptr);
     EXPECT_EQ(control.hwnd, nullptr);
+}
+
+namespace {
+
+// A control that answers the notifications its parent receives about it.
+class NotifiedControl : public WGUI::ControlBase {
+public:
+    using WGUI::ControlBase::ControlBase;
+    bool onReflectedMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) override {
+        reflected.push_back(msg);
+        *result = 100 + static_cast<LRESULT>(reflected.size());
+        return handles;
+    }
+    std::vector<UINT> reflected;
+    bool handles = true;
+};
+
+class NotificationParent : public WGUI::WindowBase {
+public:
+    bool onMessage(UINT msg, WPARAM, LPARAM, LRESULT* result) override {
+        if (msg != WM_NOTIFY && msg != WM_DRAWITEM && msg != WM_MEASUREITEM)
+            return false;
+        seen.push_back(msg);
+        *result = 7;
+        return true;
+    }
+    std::vector<UINT> seen;
+};
+
+} // namespace
+
+TEST(WindowProcTest, NotifyDrawAndMeasureAreReflectedToTheControlNamedInThem) {
+    HostWindow host;
+    NotificationParent parent;
+    WGUI::WindowProc parentRouter;
+    ASSERT_TRUE(parent.create(WS_CHILD | WS_VISIBLE, 0, toolkitClass(L"WguiTestPlain"), L"",
+                              RECT{0, 0, 200, 100}, host.hwnd, 3, instance(), &parentRouter));
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 20, 20, parent.hwnd,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(9)), instance(), nullptr);
+    HWND stranger = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 30, 0, 20, 20, parent.hwnd,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(10)), instance(), nullptr);
+    ASSERT_TRUE(child && stranger);
+    NotifiedControl control(child);
+    WGUI::WindowProc controlRouter;
+    ASSERT_TRUE(controlRouter.subclass(&control));
+
+    // Each names its control its own way: the sender's handle, the item's handle, the id.
+    NMHDR notify{child, 9, 0xFFFFFFFE}; // NM_CLICK
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_STATIC;
+    draw.CtlID = 9;
+    draw.hwndItem = child;
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_LISTBOX;
+    measure.CtlID = 9;
+    auto sendAll = [&] {
+        return std::vector<LRESULT>{
+            parent.sendMessage(WM_NOTIFY, 9, reinterpret_cast<LPARAM>(&notify)),
+            parent.sendMessage(WM_DRAWITEM, 9, reinterpret_cast<LPARAM>(&draw)),
+            parent.sendMessage(WM_MEASUREITEM, measure.CtlID, reinterpret_cast<LPARAM>(&measure))};
+    };
+    EXPECT_EQ(sendAll(), (std::vector<LRESULT>{101, 102, 103}));
+    EXPECT_EQ(control.reflected, (std::vector<UINT>{WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM}));
+    EXPECT_TRUE(parent.seen.empty());
+
+    // Not handled by the control, or about a control without an object: the parent has them.
+    control.handles = false;
+    EXPECT_EQ(sendAll(), (std::vector<LRESULT>{7, 7, 7}));
+    EXPECT_EQ(control.reflected.size(), 6u);
+    notify.hwndFrom = stranger;
+    draw.hwndItem = stranger;
+    measure.CtlID = 10;
+    control.handles = true;
+    EXPECT_EQ(sendAll(), (std::vector<LRESULT>{7, 7, 7}));
+    EXPECT_EQ(control.reflected.size(), 6u);
+    EXPECT_EQ(parent.seen.size(), 6u);
 }

@@ -1,0 +1,241 @@
+// The chart's data and axis rules, and the hot-key bindings, without windows.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include "ChartData.h"
+#include "ChartPainter.h"
+#include "HistoryDatabase.h"
+#include "HostDatabase.h"
+#include "HostModules.h"
+#include "HostServices.h"
+#include "HotKeyText.h"
+#include "ShippedConfiguration.h"
+
+using namespace Client;
+
+namespace {
+
+class HistoryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(historydb::write(path())); }
+    static void TearDownTestSuite() { DeleteFileW(path().c_str()); }
+    static std::wstring path() { return historydb::tempPath(L"client_chart_history.db"); }
+    void SetUp() override {
+        db = openDatabase(path().c_str(), 1000);
+        ASSERT_TRUE(db && db->isOpen());
+    }
+    XComPtr<IDatabase> db;
+};
+
+} // namespace
+
+TEST_F(HistoryTest, ChartReadsTheStoredHistoryDividendsAndThePagesDates) {
+    // 2026-03-07 is a Saturday: the page settles on Friday 03-06 and Thursday 03-05.
+    ChartData c = loadChartData(db.get(), L"G00001", L"2026-03-07");
+    EXPECT_TRUE(c.known);
+    EXPECT_EQ(c.name, L"稳健停牌一号");
+    ASSERT_EQ(c.points.size(), 9u) << "the deleted row is left out";
+    EXPECT_EQ(c.points[0].date, L"2026-01-05");
+    EXPECT_DOUBLE_EQ(c.points[0].value, 1.01);
+    EXPECT_DOUBLE_EQ(c.points[0].total, 1.21);
+    EXPECT_EQ(c.points[2].date, L"2026-01-07");
+    EXPECT_FALSE(c.points[2].hasValue);
+    EXPECT_TRUE(c.points[2].hasTotal);
+    EXPECT_EQ(c.points[3].date, L"2026-01-09");
+    ASSERT_EQ(c.dividends.size(), 1u);
+    EXPECT_EQ(c.dividends[0].date, L"2026-03-03");
+    EXPECT_DOUBLE_EQ(c.dividends[0].bonus, 0.055);
+    EXPECT_EQ(c.endDate, L"2026-03-06");
+    EXPECT_EQ(c.beginDate, L"2026-03-05");
+    EXPECT_TRUE(c.message.empty());
+
+    // The page's dates fall in the suspension: nothing to mark. No pick: no marks either.
+    ChartData suspended = loadChartData(db.get(), L"G00001", L"2026-02-15");
+    EXPECT_TRUE(suspended.endDate.empty());
+    EXPECT_TRUE(suspended.beginDate.empty());
+    EXPECT_TRUE(loadChartData(db.get(), L"G00001", L"").endDate.empty());
+    // Only one of the two days valued: only that one is marked.
+    ChartData first = loadChartData(db.get(), L"G00001", L"2026-03-02");
+    EXPECT_EQ(first.endDate, L"2026-03-02");
+    EXPECT_TRUE(first.beginDate.empty()) << "2026-02-27 has no value of this product";
+}
+
+TEST_F(HistoryTest, NoValuesOneValueUnknownCodesAndQuotesAreHandled) {
+    ChartData none = loadChartData(db.get(), L"NONE01", L"");
+    EXPECT_TRUE(none.known);
+    EXPECT_TRUE(none.points.empty());
+    EXPECT_FALSE(none.message.empty());
+    EXPECT_TRUE(layoutChart(none, 600, 400).empty);
+
+    ChartData unknown = loadChartData(db.get(), L"ZZ9999", L"");
+    EXPECT_FALSE(unknown.known);
+    EXPECT_FALSE(unknown.message.empty());
+    EXPECT_FALSE(loadChartData(nullptr, L"G00001", L"").message.empty());
+
+    // A quote in a code stays inside the literal: no rows of other products leak in.
+    ChartData injected = loadChartData(db.get(), L"x' or code <> '", L"");
+    EXPECT_TRUE(injected.points.empty());
+    EXPECT_FALSE(injected.known);
+
+    // One value: a real band of days and values around it, so it stands mid-chart.
+    ChartData one = loadChartData(db.get(), L"ONE001", L"");
+    ASSERT_EQ(one.points.size(), 1u);
+    ChartGeometry g = layoutChart(one, 600, 400);
+    EXPECT_FALSE(g.empty);
+    EXPECT_LT(g.firstDay, one.points[0].day);
+    EXPECT_GT(g.lastDay, one.points[0].day);
+    EXPECT_LT(g.scale.low, 1.0);
+    EXPECT_GT(g.scale.high, 1.0);
+    EXPECT_EQ(g.xOf(one.points[0].day), (g.plot.left + g.plot.right) / 2);
+}
+
+TEST_F(HistoryTest, LinesBreakAtSuspensionsAndMissingValues) {
+    ChartData c = loadChartData(db.get(), L"G00001", L"");
+    using Runs = std::vector<std::pair<size_t, size_t>>;
+    // Unit values: 01-05..01-06, then 01-09 alone (01-07 has none), then March.
+    EXPECT_EQ(lineRuns(c.points, false), (Runs{{0, 1}, {3, 3}, {4, 8}}));
+    EXPECT_EQ(lineRuns(c.points, true), (Runs{{0, 3}, {4, 8}}));
+}
+
+TEST(ChartAxis, RoundStepsDatesAndMonthLabels) {
+    ValueScale s = roundScale(1.02, 1.87, 6);
+    EXPECT_DOUBLE_EQ(s.step, 0.2);
+    EXPECT_DOUBLE_EQ(s.low, 1.0);
+    EXPECT_DOUBLE_EQ(s.high, 2.0);
+    EXPECT_EQ(s.decimals, 1);
+    ValueScale fine = roundScale(1.2345, 1.2391, 5);
+    EXPECT_LE(fine.low, 1.2345);
+    EXPECT_GE(fine.high, 1.2391);
+    EXPECT_LE((fine.high - fine.low) / fine.step, 5.0 + 1e-9);
+    EXPECT_GE(fine.decimals, 3);
+    ValueScale flat = roundScale(0, 0, 4);
+    EXPECT_LT(flat.low, flat.high);
+    ValueScale reversed = roundScale(3, 1, 4);
+    EXPECT_LE(reversed.low, 1);
+    EXPECT_GE(reversed.high, 3);
+
+    EXPECT_EQ(dayNumber(L"1970-01-01"), 0);
+    EXPECT_EQ(dayNumber(L"2024-03-01") - dayNumber(L"2024-02-28"), 2);
+    EXPECT_EQ(isoDate(dayNumber(L"2026-12-31")), L"2026-12-31");
+    EXPECT_EQ(dayNumber(L"2026-02-30"), -1);
+
+    const int from = dayNumber(L"2024-01-15"), to = dayNumber(L"2024-04-20");
+    std::vector<int> wide = monthTicks(from, to, 800, 60);
+    ASSERT_EQ(wide.size(), 3u);
+    EXPECT_EQ(isoDate(wide[0]), L"2024-02-01");
+    EXPECT_EQ(isoDate(wide[2]), L"2024-04-01");
+    // Three years in 300 pixels: yearly labels on Januaries.
+    std::vector<int> narrow = monthTicks(dayNumber(L"2023-11-20"), dayNumber(L"2026-11-30"), 300, 60);
+    ASSERT_FALSE(narrow.empty());
+    for (int day : narrow)
+        EXPECT_EQ(isoDate(day).substr(4), L"-01-01");
+    EXPECT_TRUE(monthTicks(from, from, 800, 60).empty());
+}
+
+TEST(HotKeyText, ReadsBindingsAsPeopleWriteThem) {
+    struct Case {
+        const wchar_t* text;
+        int ctrl, shift, alt, key;
+    };
+    for (const Case& c : {Case{L"Ctrl+Shift+K", 1, 1, 0, 'K'}, Case{L"F10", 0, 0, 0, VK_F10},
+                          Case{L"Alt+Delete", 0, 0, 1, VK_DELETE}, Case{L" shift + ctrl + 7 ", 1, 1, 0, '7'},
+                          Case{L"control+pageup", 1, 0, 0, VK_PRIOR}, Case{L"F24", 0, 0, 0, VK_F24}}) {
+        HotKey k;
+        ASSERT_TRUE(parseHotKey(c.text, k)) << std::string(c.text, c.text + wcslen(c.text));
+        EXPECT_EQ(k.ctrl, c.ctrl);
+        EXPECT_EQ(k.shift, c.shift);
+        EXPECT_EQ(k.alt, c.alt);
+        EXPECT_EQ(k.key, c.key);
+        HotKey again;
+        ASSERT_TRUE(parseHotKey(hotKeyText(k), again)) << "the menu's text reads back";
+        EXPECT_EQ(memcmp(&k, &again, sizeof k), 0);
+    }
+    EXPECT_EQ(hotKeyText(MenuToolModule::defaultKey(MenuToolModule::AddWatch)), L"Insert");
+
+    HotKey kept;
+    kept.key = VK_F5;
+    for (const wchar_t* bad : {L"", L"Ctrl+", L"+K", L"Ctrl+Ctrl+K", L"Hyper+K", L"K+Ctrl", L"F0", L"F25",
+                               L"F01", L"KK", L"Ctrl+Shift", L"中", L"Ctrl++"}) {
+        EXPECT_FALSE(parseHotKey(bad, kept)) << std::string(bad, bad + wcslen(bad));
+        EXPECT_EQ(kept.key, VK_F5);
+        EXPECT_EQ(kept.ctrl, 0);
+    }
+}
+
+TEST(MenuTool, BindingsComeFromTheSystemStoreAndUnreadableOnesKeepTheirDefault) {
+    std::wstring file = historydb::tempPath(L"client_hotkeys_system.conf");
+    DeleteFileW(file.c_str());
+    XComPtr<Conf::IConfManager> store = createConfManager(file.c_str(), L"Client2/System/");
+    auto put = [&](MenuToolModule::Which which, const wchar_t* text) {
+        XComPtr<Conf::IConfValue> v = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+        v->setString(text);
+        ASSERT_TRUE(store->openKey(MenuToolModule::bindingPath(which))->setValue(v.get()));
+    };
+    put(MenuToolModule::Archive, L"Ctrl+Shift+K");
+    put(MenuToolModule::AddWatch, L"Alt+Delete");
+    put(MenuToolModule::RemoveWatch, L"Ctrl+Banana");
+
+    XComPtr<MenuToolModule> tool(new MenuToolModule());
+    std::vector<std::wstring> notes = tool->loadBindings(store.get());
+    XComPtr<IMenuToolModule> contract(tool.get());
+    HotKey k;
+    contract->getArchiveHotKey(k);
+    EXPECT_TRUE(k.ctrl && k.shift && !k.alt && k.key == 'K');
+    contract->getAddWatchHotKey(k);
+    EXPECT_TRUE(!k.ctrl && !k.shift && k.alt && k.key == VK_DELETE);
+    contract->getRemoveWatchHotKey(k);
+    EXPECT_TRUE(!k.ctrl && !k.alt && k.key == VK_DELETE) << "the garbage binding falls back to Delete";
+    contract->getRefreshHotKey(k);
+    EXPECT_EQ(k.key, VK_F5) << "a missing binding keeps its default silently";
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find(L"RemoveWatch"), std::wstring::npos);
+    EXPECT_NE(notes[0].find(L"Ctrl+Banana"), std::wstring::npos);
+    EXPECT_NE(notes[0].find(L"Delete in use"), std::wstring::npos);
+
+    // setHotKey still overrides a binding read from the store.
+    HotKey f2;
+    f2.key = VK_F2;
+    tool->setHotKey(MenuToolModule::Refresh, f2);
+    contract->getRefreshHotKey(k);
+    EXPECT_EQ(k.key, VK_F2);
+    store = nullptr;
+    DeleteFileW(file.c_str());
+}
+
+TEST(MenuTool, TheShippedConfigurationHoldsTheDefaultsAndSeedsOnlyNewProfiles) {
+    wchar_t exe[MAX_PATH];
+    std::wstring dir(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    dir = dir.substr(0, dir.find_last_of(L"\\/"));
+    std::wstring profile = historydb::tempPath(L"client_shipped_profile");
+    CreateDirectoryW(profile.c_str(), nullptr);
+    std::wstring target = profile + L"\\system.conf";
+    DeleteFileW(target.c_str());
+
+    std::wstring note;
+    installShippedConfiguration(profile, dir, note);
+    EXPECT_FALSE(note.empty());
+    {
+        XComPtr<Conf::IConfManager> store = createConfManager(target.c_str(), L"Client2/System/");
+        EXPECT_TRUE(confStoreMovedAside(store.get()).isEmpty()) << "the shipped file is a readable store";
+        XComPtr<MenuToolModule> tool(new MenuToolModule());
+        EXPECT_TRUE(tool->loadBindings(store.get()).empty());
+        for (int i = 0; i < MenuToolModule::kBindingCount; ++i) {
+            auto which = static_cast<MenuToolModule::Which>(i);
+            ASSERT_TRUE(store->getKey(MenuToolModule::bindingPath(which))) << i;
+            HotKey want = MenuToolModule::defaultKey(which);
+            EXPECT_EQ(memcmp(&tool->hotKey(which), &want, sizeof want), 0) << i;
+        }
+        // The user's own change survives the next start.
+        XComPtr<Conf::IConfValue> v = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+        v->setString(L"F9");
+        store->openKey(MenuToolModule::bindingPath(MenuToolModule::Archive))->setValue(v.get());
+    }
+    installShippedConfiguration(profile, dir, note);
+    EXPECT_TRUE(note.empty());
+    XComPtr<Conf::IConfManager> again = createConfManager(target.c_str(), L"Client2/System/");
+    XComPtr<MenuToolModule> tool(new MenuToolModule());
+    tool->loadBindings(again.get());
+    EXPECT_EQ(tool->hotKey(MenuToolModule::Archive).key, VK_F9);
+    again = nullptr;
+    DeleteFileW(target.c_str());
+    RemoveDirectoryW(profile.c_str());
+}

@@ -1,0 +1,272 @@
+// The filter bar with real windows under the display: buttons are clicked and menu items chosen
+// while the menus track, as a user would, through the client's own driver.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <functional>
+#include <memory>
+#include "filter/FilterWnd.h"
+#include "filter/KeywordDialog.h"
+#include "host/client/FilterBarDriver.h"
+#include "tests/filter/FilterTables.h"
+#include "tests/wgui/TestWindows.h"
+
+using filtertest::column;
+using S = std::vector<std::wstring>;
+
+namespace {
+
+constexpr int kCompanyButton = FilterWnd::kFirstButtonId;
+
+// Products as the page's grid holds them: a sort view over the table and the display view over
+// that, which carries the bar's filters.
+struct BarHarness {
+    explicit BarHarness(XComPtr<Data::IDataTable> products) : table(std::move(products)) {
+        sortView = createInstanceAs<Data::IDataView>("Data.DataView");
+        sortView->setSource(table);
+        view = createInstanceAs<Data::IDataView>("Data.DataView");
+        view->setSource(sortView);
+        bar = std::make_unique<FilterWnd>(view);
+        bar->create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, RECT{0, 0, 880, 26}, parent.hwnd, 0);
+        const struct {
+            const wchar_t *name, *title;
+            bool button, values;
+        } columns[] = {{L"aliascode", L"代码", false, false},      {L"name", L"名称", false, false},
+                       {L"investtype", L"投资类型", false, false}, {L"fundtype", L"基金类型", false, false},
+                       {L"investstyle", L"投资风格", false, true}, {L"company", L"基金公司", true, true}};
+        for (const auto& c : columns)
+            bar->addColumn(c.name, c.title, c.button, c.values, false, XStringW(), true);
+    }
+
+    HWND button(int id) const { return GetDlgItem(bar->hwnd, id); }
+    HWND more() const { return button(FilterWnd::kMoreButtonId); }
+    std::wstring caption(int id) const {
+        const FilterWnd::Condition* c = bar->findCondition(id);
+        return c ? c->button.getCaption().c_str() : L"<none>";
+    }
+    std::wstring tooltip(int id) const {
+        const FilterWnd::Condition* c = bar->findCondition(id);
+        return c ? c->button.getTooltipText().c_str() : L"<none>";
+    }
+    bool choose(int id, const S& path) { return Client::chooseMenuItem(button(id), path); }
+    S codes() const { return column(view, L"code"); }
+    // The texts of the items of the menu a button shows, submenus as "title/".
+    S menuOf(int id) {
+        S texts;
+        Client::whileMenuTracks(button(id), [&](HMENU menu) {
+            for (int i = 0; i < GetMenuItemCount(menu); ++i)
+                texts.push_back(Client::menuItemText(menu, i) + (GetSubMenu(menu, i) ? L"/" : L""));
+            return 0u;
+        });
+        return texts;
+    }
+
+    XComPtr<Data::IDataTable> table;
+    XComPtr<Data::IDataView> sortView, view;
+    wguitest::HostWindow parent{RECT{0, 0, 900, 40}};
+    std::unique_ptr<FilterWnd> bar;
+};
+
+XComPtr<Data::IDataTable> products() {
+    return filtertest::table(
+        {L"code", L"aliascode", L"name", L"investtype", L"fundtype", L"investstyle", L"company"},
+        {
+            {L"1", L"100001", L"alpha", L"混合型", L"集合理财产品", L"成长型", L"泽益"},
+            {L"2", L"100002", L"Beta", L"混合型", L"集合理财产品", L"成长型", L"润汇"},
+            {L"3", L"100003", L"cold", L"债券型", L"集合理财产品", L"成长型", L"益和"},
+            {L"4", L"100004", L"fire", L"股票型", L"集合理财产品", L"成长型", L"源信"},
+            {L"5", L"100005", L"mint", L"混合型", L"集合理财产品", L"成长型", L"德益"},
+            {L"6", L"B77", L"soup", L"混合型", L"集合理财产品", L"成长型", L"泽益"},
+        });
+}
+
+// Runs the keyword dialog from "更多筛选"; act sees the open dialog and ends it.
+bool withKeywordDialog(BarHarness& h, const std::function<void(HWND)>& act) {
+    static const std::function<void(HWND)>* pending = nullptr;
+    static bool seen = false;
+    pending = &act;
+    seen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+        HWND dialog = FindWindowW(L"#32770", KeywordDialog::kTitle);
+        if (!dialog || !pending || seen)
+            return;
+        seen = true;
+        (*pending)(dialog);
+    });
+    bool chosen = h.choose(FilterWnd::kMoreButtonId, {L"关键字筛选(C)"});
+    KillTimer(nullptr, timer);
+    pending = nullptr;
+    return chosen && seen;
+}
+
+} // namespace
+
+TEST(FilterBar, ChoosingACompanyNarrowsAndChoosingItAgainRestores) {
+    BarHarness h(products());
+    ASSERT_EQ(h.bar->getConditions().size(), 1u);
+    EXPECT_EQ(h.caption(kCompanyButton), L"基金公司");
+
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"泽益"}));
+    EXPECT_EQ(h.caption(kCompanyButton), L"泽益");
+    EXPECT_EQ(h.codes(), (S{L"1", L"6"}));
+    // The chosen value is checked in the column's menu, and "显示所有" no longer is.
+    HWND companyButton = h.button(kCompanyButton);
+    Client::whileMenuTracks(companyButton, [&](HMENU menu) {
+        EXPECT_EQ(GetMenuState(menu, FilterWnd::kRemoveCommand, MF_BYCOMMAND) & MF_CHECKED, 0u);
+        UINT id = Client::findMenuItem(menu, {L"泽益"});
+        EXPECT_NE(GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED, 0u);
+        return 0u;
+    });
+
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"泽益"}));
+    EXPECT_EQ(h.caption(kCompanyButton), L"基金公司");
+    EXPECT_EQ(h.codes().size(), 6u);
+    EXPECT_FALSE(h.bar->findCondition(kCompanyButton)->filter);
+}
+
+TEST(FilterBar, ManyCompaniesShowTheMultipleCaptionWithAllInTheTooltip) {
+    BarHarness h(products());
+    for (const wchar_t* company : {L"泽益", L"润汇", L"益和"})
+        ASSERT_TRUE(h.choose(FilterWnd::kMoreButtonId, {L"基金公司", company}));
+    EXPECT_EQ(h.caption(kCompanyButton), L"泽益, 润汇, 益和");
+    EXPECT_EQ(h.tooltip(kCompanyButton), L"");
+    EXPECT_EQ(h.codes(), (S{L"1", L"2", L"3", L"6"}));
+
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"源信"}));
+    EXPECT_EQ(h.caption(kCompanyButton), L"基金公司：多个筛选条件");
+    EXPECT_EQ(h.tooltip(kCompanyButton), L"泽益, 润汇, 益和, 源信");
+    EXPECT_NE(h.bar->findCondition(kCompanyButton)->button.tooltipWindow(), nullptr);
+}
+
+TEST(FilterBar, MoreMenuOffersOnlyColumnsWithSeveralValues) {
+    BarHarness h(products());
+    // Every product has the same style: no submenu for it; none yet for "清除所有条件" either
+    // beyond the company button's condition.
+    EXPECT_EQ(h.menuOf(FilterWnd::kMoreButtonId),
+              (S{L"关键字筛选(C)", L"清除所有条件(D)", L"", L"基金公司/"}));
+}
+
+TEST(FilterBar, KeywordDialogAddsOneConditionOfItsWords) {
+    BarHarness h(products());
+    ASSERT_TRUE(Client::enterKeywords(h.bar->hwnd, L"a b"));
+    ASSERT_EQ(h.bar->getConditions().size(), 2u);
+    const int keywordId = h.bar->getConditions().back().id;
+    EXPECT_EQ(keywordId, FilterWnd::kFirstFilterId);
+    EXPECT_EQ(h.caption(keywordId), L"a，b");
+    // alpha and Beta by their names, soup by its alias code B77.
+    EXPECT_EQ(h.codes(), (S{L"1", L"2", L"6"}));
+    // The newest condition stands right next to "更多筛选", one pixel and five apart.
+    RECT more{}, keyword{}, company{};
+    GetWindowRect(h.more(), &more);
+    GetWindowRect(h.button(keywordId), &keyword);
+    GetWindowRect(h.button(kCompanyButton), &company);
+    EXPECT_EQ(keyword.right, more.left - 5);
+    EXPECT_EQ(company.right, keyword.left - 1);
+    EXPECT_GT(company.left, 0);
+
+    // Blanks typed, or blanks and tabs however they arrive, hold no keyword.
+    ASSERT_TRUE(Client::enterKeywords(h.bar->hwnd, L"   "));
+    EXPECT_FALSE(h.bar->addKeywordCondition(L" \t \t"));
+    EXPECT_EQ(h.bar->getConditions().size(), 2u);
+    EXPECT_TRUE(h.bar->addKeywordCondition(L"\tcold\tfire "));
+    EXPECT_EQ(h.caption(h.bar->getConditions().back().id), L"cold，fire");
+}
+
+TEST(FilterBar, KeywordDialogStandsBelowTheButtonAndRefusesLongText) {
+    BarHarness h(products());
+    RECT more{};
+    GetWindowRect(h.more(), &more);
+    RECT placed{};
+    int length = 0;
+    ASSERT_TRUE(withKeywordDialog(h, [&](HWND dialog) {
+        GetWindowRect(dialog, &placed);
+        HWND edit = GetDlgItem(dialog, KeywordDialog::kEditId);
+        for (int i = 0; i < 140; ++i)
+            SendMessageW(edit, WM_CHAR, L'x', 1);
+        length = GetWindowTextLengthW(edit);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }));
+    EXPECT_EQ(placed.right, more.right - 20);
+    EXPECT_EQ(placed.top, more.bottom + 20);
+    EXPECT_EQ(length, 128);
+    // Cancelled: nothing added.
+    EXPECT_EQ(h.bar->getConditions().size(), 1u);
+}
+
+TEST(FilterBar, ClearAllAndTheNewestConditionsId) {
+    BarHarness h(products());
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"润汇"}));
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"beta"));
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"b"));
+    EXPECT_EQ(h.codes(), (S{L"2"}));
+
+    // An older condition's id stays taken; the newest one's is given out again.
+    h.bar->removeCondition(202);
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"e"));
+    EXPECT_EQ(h.bar->getConditions().back().id, 204);
+    // Removed from its own button's menu this time.
+    ASSERT_TRUE(h.choose(204, {L"移除条件(D)"}));
+    EXPECT_EQ(h.bar->findCondition(204), nullptr);
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"t"));
+    EXPECT_EQ(h.bar->getConditions().back().id, 204);
+
+    ASSERT_TRUE(h.choose(FilterWnd::kMoreButtonId, {L"清除所有条件(D)"}));
+    ASSERT_EQ(h.bar->getConditions().size(), 1u);
+    EXPECT_EQ(h.caption(kCompanyButton), L"基金公司");
+    EXPECT_EQ(h.codes().size(), 6u);
+}
+
+TEST(FilterBarMends, ConditionIdsNeverReachTheCommands) {
+    BarHarness h(products());
+    int added = 0;
+    while (added < 200 && h.bar->addKeywordCondition(L"a"))
+        ++added;
+    // 202 … 302: the range ends before the remove and keyword commands.
+    EXPECT_EQ(added, 101);
+    for (const FilterWnd::Condition& c : h.bar->getConditions())
+        EXPECT_LT(c.id, FilterWnd::kRemoveCommand);
+    // A freed id in the middle is taken again; the refused condition left no filter behind.
+    h.bar->removeCondition(210);
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"zzz"));
+    EXPECT_EQ(h.bar->getConditions().back().id, 210);
+    EXPECT_EQ(h.codes(), S{});
+    h.bar->removeCondition(0);
+    EXPECT_EQ(h.codes().size(), 6u);
+}
+
+TEST(FilterBarMends, EveryOfferedValueWorksBeyondAThousand) {
+    auto t = filtertest::table({L"code", L"company"}, {});
+    for (int i = 0; i < 1100; ++i) {
+        Data::IDataRow& row = t->getRow(t->addRow());
+        row.getItem(0).setText(XStringW::format(L"%d", i).c_str());
+        row.getItem(1).setText(XStringW::format(L"公司%04d", i).c_str());
+    }
+    BarHarness h(t);
+    UINT lastId = 0;
+    ASSERT_TRUE(Client::whileMenuTracks(h.button(kCompanyButton), [&](HMENU menu) {
+        lastId = Client::findMenuItem(menu, {L"公司1099"});
+        return lastId;
+    }));
+    EXPECT_GT(lastId, 1306u);
+    EXPECT_EQ(h.caption(kCompanyButton), L"公司1099");
+    EXPECT_EQ(h.codes(), (S{L"1099"}));
+}
+
+TEST(FilterBarMends, NamesGb2312CannotHoldStayApart) {
+    auto t = filtertest::table({L"code", L"company"}, {{L"1", L"公司\u0E01"}, {L"2", L"公司\u0E02"}});
+    BarHarness h(t);
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"公司\u0E02"}));
+    EXPECT_EQ(h.codes(), S{L"2"});
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"公司\u0E01"}));
+    EXPECT_EQ(h.codes(), (S{L"1", L"2"}));
+}
+
+TEST(FilterBarMends, DestroyedBarLeavesNoFilterOnTheView) {
+    BarHarness h(products());
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"益和"}));
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"cold"));
+    EXPECT_EQ(h.codes(), S{L"3"});
+    h.bar->destroyWindow();
+    EXPECT_EQ(h.codes().size(), 6u);
+    // The value view no longer follows the data: a reload reaches no destroyed bar.
+    h.sortView->refresh(true);
+}
