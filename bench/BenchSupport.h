@@ -1,20 +1,19 @@
-// What the benchmarks share: a millisecond clock and the raw-SQLite floor's row reading.
+// What the database benchmarks share: the clock and result lines, and the raw-SQLite floor's
+// row reading.
 #pragma once
 
-#include <windows.h>
 #include <sqlite3.h>
+#include <string>
+#include "bench/BenchReport.h"
+#include "host/database/HostDatabase.h"
 
 namespace bench {
 
-inline double nowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+// A floor's raw connection keeps as many pages in memory as the host's does, so that the ratio
+// measures the host's own work rather than a difference in reading the file.
+inline void likeHostConnection(sqlite3* db) {
+    const std::string pragma = "pragma cache_size = -" + std::to_string(kPageCacheKiB);
+    sqlite3_exec(db, pragma.c_str(), nullptr, nullptr, nullptr);
 }
 
 // Steps the statement to its end reading every column's value, as a floor must do to compare

@@ -67,7 +67,11 @@ FilterWnd::FilterWnd(Data::IDataView* view) : backgroundColor(GetSysColor(COLOR_
 }
 
 FilterWnd::~FilterWnd() {
-    releaseViews();
+    // The host's views may raise; a destructor must not.
+    try {
+        releaseViews();
+    } catch (...) {
+    }
 }
 
 void FilterWnd::releaseViews() {
@@ -128,7 +132,12 @@ void FilterWnd::applyTheme(ITheme* theme) {
 }
 
 void FilterWnd::onViewChanged(Data::IDataView*) {
-    collectValues();
+    // Called from the host's view: nothing raised while reading its cells goes back into it. A set
+    // that could not be read in full offers what was read.
+    try {
+        collectValues();
+    } catch (...) {
+    }
 }
 
 void FilterWnd::collectValues() {

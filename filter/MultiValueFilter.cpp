@@ -34,20 +34,28 @@ bool MultiValueFilter::hasValue(const XStringW& value) const {
 void MultiValueFilter::filter(Data::IDataContainer* source, int* rows, int* count) {
     if (!source || !rows || !count || *count <= 0)
         return;
-    if (resolvedIn != source)
-        columnIndex = -1;
-    if (columnIndex == -1 && !columnName.isEmpty()) {
-        columnIndex = source->getColumnIndex(columnName.c_str());
-        resolvedIn = source;
+    // As for the keyword filter: the row list is rewritten only when every row has been read, and
+    // nothing raised by the source reaches the view.
+    try {
+        if (resolvedIn != source)
+            columnIndex = -1;
+        if (columnIndex == -1 && !columnName.isEmpty()) {
+            columnIndex = source->getColumnIndex(columnName.c_str());
+            resolvedIn = source;
+        }
+        if (columnIndex == -1)
+            return;
+        std::vector<int> survivors;
+        survivors.reserve(static_cast<size_t>(*count));
+        for (int i = 0; i < *count; ++i) {
+            const int index = rows[i];
+            const XStringW text = source->getRow(index).getItem(columnIndex).getText();
+            if (std::find(values.begin(), values.end(), text) != values.end())
+                survivors.push_back(index);
+        }
+        std::copy(survivors.begin(), survivors.end(), rows);
+        *count = static_cast<int>(survivors.size());
+    } catch (...) {
+        // The list and its count stand as they came: every row stays.
     }
-    if (columnIndex == -1)
-        return;
-    int kept = 0;
-    for (int i = 0; i < *count; ++i) {
-        const int index = rows[i];
-        const XStringW text = source->getRow(index).getItem(columnIndex).getText();
-        if (std::find(values.begin(), values.end(), text) != values.end())
-            rows[kept++] = index;
-    }
-    *count = kept;
 }

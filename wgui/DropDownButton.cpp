@@ -71,7 +71,9 @@ void DropDownButton::paintCaptionAndArrow() {
         int previousMode = SetBkMode(dc.get(), TRANSPARENT);
         RECT textRect = client;
         textRect.left += 10;
-        DrawTextW(dc.get(), caption.c_str(), caption.length(), &textRect, DT_SINGLELINE | DT_VCENTER);
+        // A caption is a value or the user's keywords: an "&" in it is shown, not made a mnemonic.
+        DrawTextW(dc.get(), caption.c_str(), caption.length(), &textRect,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         SetBkMode(dc.get(), previousMode);
     }
     int m = (client.bottom - client.top) / 2;

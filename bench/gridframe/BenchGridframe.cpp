@@ -1,14 +1,16 @@
 // Cost of painting the product grid's cells: the text and colour of every visible cell of a
 // 40-row x 18-column viewport over 20,000 products, scrolled through the table, as a ratio to
-// formatting the same values with swprintf in the same run.
+// formatting the same values with swprintf, the two taking turns round after round.
 #include <windows.h>
 #include <objbase.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
+#include "bench/BenchReport.h"
 #include "gridframe/NumberLocale.h"
 #include "gridframe/XmlDom.h"
 #include "grid/AssembleFinanceGrid.h"
@@ -18,7 +20,8 @@ namespace {
 
 constexpr int kRows = 20000;
 constexpr int kViewRows = 40;
-constexpr int kFrames = 400;
+constexpr int kFrames = 200;
+constexpr int kRounds = 7;
 
 const wchar_t* const kColumns[] = {
     L"code",     L"aliascode", L"name",        L"investtype",    L"investstyle",
@@ -66,7 +69,6 @@ double seconds(std::chrono::steady_clock::duration d) {
 int main() {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     NumberLocale::setCurrent(NumberLocale::user());
-    int status = 0;
     {
         AssembleFinanceGrid grid;
         Data::IDataTable* table = grid.GetProductTable();
@@ -149,37 +151,50 @@ int main() {
         }
 
         size_t sink = 0;
-        auto start = std::chrono::steady_clock::now();
-        for (int frame = 0; frame < kFrames; ++frame) {
-            int top = (frame * 613) % (kRows - kViewRows);
-            for (int r = top; r < top + kViewRows; ++r) {
-                for (size_t c = 0; c < columns.size(); ++c) {
-                    wchar_t out[128];
-                    int n = isReal(columns[c].name.c_str())
-                                ? std::swprintf(out, 128, L"%.2f", reals[r][c])
-                                : std::swprintf(out, 128, L"%ls", texts[r][c].c_str());
-                    sink += size_t(n) + out[0];
+        const auto formatFloor = [&] {
+            for (int frame = 0; frame < kFrames; ++frame) {
+                int top = (frame * 613) % (kRows - kViewRows);
+                for (int r = top; r < top + kViewRows; ++r) {
+                    for (size_t c = 0; c < columns.size(); ++c) {
+                        wchar_t out[128];
+                        int n = isReal(columns[c].name.c_str())
+                                    ? std::swprintf(out, 128, L"%.2f", reals[r][c])
+                                    : std::swprintf(out, 128, L"%ls", texts[r][c].c_str());
+                        sink += size_t(n) + out[0];
+                    }
                 }
             }
-        }
-        double floor = seconds(std::chrono::steady_clock::now() - start);
-
-        start = std::chrono::steady_clock::now();
-        for (int frame = 0; frame < kFrames; ++frame) {
-            int top = (frame * 613) % (kRows - kViewRows);
-            for (int r = top; r < top + kViewRows; ++r) {
-                for (const HeaderInfo2& column : columns) {
-                    XStringW text;
-                    COLORREF color = 0;
-                    grid.GetItemText(r, column, text);
-                    grid.GetItemColor(r, column, text, color);
-                    sink += size_t(text.length()) + color;
+        };
+        const auto paintCells = [&] {
+            for (int frame = 0; frame < kFrames; ++frame) {
+                int top = (frame * 613) % (kRows - kViewRows);
+                for (int r = top; r < top + kViewRows; ++r) {
+                    for (const HeaderInfo2& column : columns) {
+                        XStringW text;
+                        COLORREF color = 0;
+                        grid.GetItemText(r, column, text);
+                        grid.GetItemColor(r, column, text, color);
+                        sink += size_t(text.length()) + color;
+                    }
                 }
             }
+        };
+        // The floor and the grid take turns; each round gives one ratio.
+        double floor = 1e300, cells = 1e300;
+        for (int round = 0; round < kRounds; ++round) {
+            auto start = std::chrono::steady_clock::now();
+            formatFloor();
+            const double roundFloor = seconds(std::chrono::steady_clock::now() - start);
+            start = std::chrono::steady_clock::now();
+            paintCells();
+            const double roundCells = seconds(std::chrono::steady_clock::now() - start);
+            bench::result("text and colour of a 40 x 18 viewport", "swprintf of the same values", 2.0,
+                          roundCells / roundFloor);
+            floor = std::min(floor, roundFloor);
+            cells = std::min(cells, roundCells);
         }
-        double cells = seconds(std::chrono::steady_clock::now() - start);
         // Where the time goes: the cell reads alone, and the texts without the colours.
-        start = std::chrono::steady_clock::now();
+        auto start = std::chrono::steady_clock::now();
         for (int frame = 0; frame < kFrames; ++frame) {
             int top = (frame * 613) % (kRows - kViewRows);
             for (int r = top; r < top + kViewRows; ++r)
@@ -205,9 +220,9 @@ int main() {
         std::printf("  of which cell reads: %8.1f ns/cell\n", reads / count * 1e9);
         std::printf("  texts alone:         %8.1f ns/cell\n", textsOnly / count * 1e9);
         std::printf("grid text + colour:  %8.1f ns/cell\n", cells / count * 1e9);
-        std::printf("ratio: %.2fx (goal <= 3x)  [%zu]\n", cells / floor, sink % 10);
-        status = cells / floor <= 3.0 ? 0 : 2;
+        std::printf("fastest of %d rounds each; ratio of the fastest: %.2fx  [%zu]\n", kRounds, cells / floor,
+                    sink % 10);
     }
     CoUninitialize();
-    return status;
+    return 0;
 }

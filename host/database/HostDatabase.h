@@ -21,3 +21,9 @@ DATABASE_API XComPtr<IDatabase> openDatabase(const wchar_t* dbFile, int busyTime
 
 // How long the module's database waits for a locked file before a query fails.
 constexpr int kDefaultBusyTimeoutMs = 2000;
+
+// The most of the file's pages a database keeps in memory between queries, in KiB (SQLite's
+// cache_size). SQLite's default of 2 MiB is far below the pages one load of tens of thousands of
+// products reads, so every load read them all from the file again, and the time per product grew
+// with the market.
+constexpr int kPageCacheKiB = 65536;

@@ -1,6 +1,8 @@
 #include "SqliteDatabase.h"
 
 #include <sqlite3.h>
+#include <cstdio>
+#include "HostDatabase.h"
 
 namespace {
 
@@ -80,6 +82,9 @@ bool SqliteDatabase::openFile(const wchar_t* file, int busyTimeoutMs) {
     }
     sqlite3_busy_timeout(db, busyTimeoutMs > 0 ? busyTimeoutMs : 0);
     sqlite3_extended_result_codes(db, 1);
+    char cacheSize[48];
+    std::snprintf(cacheSize, sizeof cacheSize, "pragma cache_size = -%d", kPageCacheKiB);
+    sqlite3_exec(db, cacheSize, nullptr, nullptr, nullptr);
 
     // SQLite reads the file lazily; reading the schema now tells a database from any other
     // file. A file locked by a writer may still be a good database: keep it, its queries wait.

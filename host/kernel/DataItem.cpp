@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include "DataTable.h"
 
@@ -36,10 +37,9 @@ NullItem& NullItem::instance() {
     return item;
 }
 
-DataItem::DataItem(DataItem&& other) noexcept
-    : table_(other.table_), text_(other.text_), gb_(other.gb_), kind_(other.kind_) {
-    real_ = other.real_;
-    other.text_ = nullptr;
+// The value's bytes move as they are: a short text is held in them, a long one pointed to.
+DataItem::DataItem(DataItem&& other) noexcept : table_(other.table_), gb_(other.gb_), kind_(other.kind_) {
+    std::memcpy(short_, other.short_, sizeof short_);
     other.gb_ = nullptr;
     other.kind_ = KindNull;
 }
@@ -48,11 +48,9 @@ DataItem& DataItem::operator=(DataItem&& other) noexcept {
     if (this != &other) {
         clearValue();
         table_ = other.table_;
-        real_ = other.real_;
-        text_ = other.text_;
+        std::memcpy(short_, other.short_, sizeof short_);
         gb_ = other.gb_;
         kind_ = other.kind_;
-        other.text_ = nullptr;
         other.gb_ = nullptr;
         other.kind_ = KindNull;
     }
@@ -64,9 +62,9 @@ DataItem::~DataItem() {
 }
 
 void DataItem::clearValue() {
-    std::free(text_);
+    if (kind_ == KindText)
+        std::free(text_);
     std::free(gb_);
-    text_ = nullptr;
     gb_ = nullptr;
     kind_ = KindNull;
 }
@@ -80,6 +78,8 @@ XStringW DataItem::getText() const {
     switch (kind_) {
     case KindText:
         return XStringW(text_);
+    case KindShortText:
+        return XStringW(short_);
     case KindReal:
         return numberText(real_);
     case KindInteger:
@@ -91,9 +91,10 @@ XStringW DataItem::getText() const {
 
 double DataItem::getDouble() const {
     switch (kind_) {
-    case KindText: {
+    case KindText:
+    case KindShortText: {
         bool ok = false;
-        double v = parseNumber(text_, &ok);
+        double v = parseNumber(storedText(), &ok);
         return ok ? v : 0;
     }
     case KindReal:
@@ -122,9 +123,12 @@ void DataItem::setText(const wchar_t* text) {
     clearValue();
     if (text && *text) {
         size_t n = std::wcslen(text) + 1;
-        text_ = static_cast<wchar_t*>(std::malloc(n * sizeof(wchar_t)));
-        if (text_) {
-            std::wmemcpy(text_, text, n);
+        if (n <= size_t(kShortText)) {
+            std::wmemcpy(short_, text, n);
+            kind_ = KindShortText;
+        } else if (auto* copy = static_cast<wchar_t*>(std::malloc(n * sizeof(wchar_t)))) {
+            std::wmemcpy(copy, text, n);
+            text_ = copy;
             kind_ = KindText;
         }
     }
@@ -158,9 +162,10 @@ bool DataItem::numberKey(double& value) const {
     case KindInteger:
         value = integer_;
         return true;
-    case KindText: {
+    case KindText:
+    case KindShortText: {
         bool ok = false;
-        value = parseNumber(text_, &ok);
+        value = parseNumber(storedText(), &ok);
         return ok && !std::isnan(value);
     }
     default:
@@ -173,8 +178,8 @@ const char* DataItem::gbKey() const {
         return nullptr;
     if (!gb_) {
         XStringW numberForm;
-        const wchar_t* text = text_;
-        if (kind_ != KindText) {
+        const wchar_t* text = storedText();
+        if (!isText()) {
             numberForm = getText();
             text = numberForm.c_str();
         }

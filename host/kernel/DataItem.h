@@ -26,8 +26,11 @@ public:
     void setInt(int value) override;
     void setNull() override;
 
-    // The stored text of a text cell, otherwise null (no conversion, no allocation).
-    const wchar_t* storedText() const { return kind_ == KindText ? text_ : nullptr; }
+    // The stored text of a text cell, otherwise null (no conversion, no allocation). Valid
+    // until the cell changes or moves.
+    const wchar_t* storedText() const {
+        return kind_ == KindShortText ? short_ : kind_ == KindText ? text_ : nullptr;
+    }
     // The value as a number for ordering; false for null, NaN and texts that are not numbers.
     bool numberKey(double& value) const;
     // The text as GB2312 bytes, converted once and kept until the cell changes; null for a
@@ -35,8 +38,13 @@ public:
     const char* gbKey() const;
 
 private:
-    enum Kind : unsigned char { KindNull, KindText, KindReal, KindInteger };
+    // Texts of up to kShortText - 1 units (codes, states, types: most cells of a product table)
+    // live in the cell itself; a fill of 100,000 rows would otherwise make and later free a heap
+    // block for each of them.
+    static constexpr int kShortText = 8;
+    enum Kind : unsigned char { KindNull, KindText, KindShortText, KindReal, KindInteger };
 
+    bool isText() const { return kind_ == KindText || kind_ == KindShortText; }
     void clearValue();
     void changed();
 
@@ -44,8 +52,9 @@ private:
     union {
         double real_;
         int integer_;
+        wchar_t* text_; // KindText: a heap block of its own
+        wchar_t short_[kShortText];
     };
-    wchar_t* text_ = nullptr;
     mutable char* gb_ = nullptr;
     Kind kind_ = KindNull;
 };

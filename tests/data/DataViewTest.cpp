@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <string>
 #include "DataTestSupport.h"
 
 using namespace datatest;
@@ -203,6 +204,31 @@ TEST(DataTable, CellsReadAsTheHostPromises) {
     table->reset();
     EXPECT_EQ(table->columnCount(), 0);
     EXPECT_EQ(table->rowCount(), 0);
+}
+
+TEST(DataTable, TextsOfEveryLengthSurviveRewritesAndMovesOfTheirCells) {
+    // Short texts live inside the cell, long ones beside it: both must read back after a cell
+    // changes between them and after its row's cells move (a column added to filled rows).
+    const std::wstring texts[] = {L"a", L"开放", L"1234567", L"12345678", L"集合理财产品名称很长", L"200001"};
+    XComPtr<IDataTable> table = idValueTable(ValueText);
+    for (const std::wstring& text : texts)
+        addRow(table, text.c_str(), text.c_str());
+    for (int r = 0; r < table->rowCount(); ++r) {
+        IDataItem& value = table->getRow(r).getItem(L"value");
+        value.setText(texts[(r + 3) % 6].c_str());
+        value.setDouble(r + 0.5);
+        value.setText(texts[(r + 1) % 6].c_str());
+    }
+    for (int c = 0; c < 8; ++c)
+        table->addColumn((L"more" + std::to_wstring(c)).c_str(), ValueText);
+    for (int r = 0; r < table->rowCount(); ++r) {
+        EXPECT_EQ(std::wstring(table->getRow(r).getItem(L"id").getText().c_str()), texts[r]);
+        EXPECT_EQ(std::wstring(table->getRow(r).getItem(L"value").getText().c_str()), texts[(r + 1) % 6]);
+    }
+    EXPECT_EQ(table->getRow(2).getItem(L"id").getDouble(), 1234567.0) << "a short text reads as a number";
+    EXPECT_EQ(table->getRow(3).getItem(L"id").getInt(), 12345678);
+    table->getRow(0).getItem(L"id").setText(nullptr);
+    EXPECT_TRUE(table->getRow(0).getItem(L"id").isNull());
 }
 
 } // namespace

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include "DataTestSupport.h"
 
@@ -27,6 +29,45 @@ TEST(FieldSorter, NumbersInBothDirectionsNullsLastTiesStable) {
     addRow(table, L"e", 2.0);
     EXPECT_EQ(sortedIds(table, L"value", 0), list({L"b", L"a", L"c", L"e", L"d", L"n1", L"nan", L"n2"}));
     EXPECT_EQ(sortedIds(table, L"value", 1), list({L"d", L"a", L"c", L"e", L"b", L"n1", L"nan", L"n2"}));
+}
+
+TEST(FieldSorter, ManyNumbersInTheOrderOfAStableComparisonSort) {
+    // Enough rows for the sorter's radix path, with the values that trip bit-wise orderings:
+    // both zeros (equal, so they keep their order), infinities, the smallest subnormals, values
+    // that differ only in their lowest bits, and many repeats.
+    const double special[] = {0.0,
+                              -0.0,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::denorm_min(),
+                              -std::numeric_limits<double>::denorm_min(),
+                              1.0,
+                              std::nextafter(1.0, 2.0),
+                              -1.0,
+                              std::nextafter(-1.0, -2.0),
+                              1e300,
+                              -1e-300};
+    XComPtr<IDataTable> table = idValueTable(ValueReal);
+    std::vector<double> values;
+    unsigned seed = 7;
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const double v = i % 5 == 0 ? special[(seed >> 8) % 12] : double(int(seed >> 16) % 2001 - 1000) / 8.0;
+        values.push_back(v);
+        addRow(table, std::to_wstring(i).c_str(), v);
+    }
+    for (int order : {0, 1}) {
+        std::vector<int> expected(values.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            expected[i] = int(i);
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            return order ? values[size_t(b)] < values[size_t(a)] : values[size_t(a)] < values[size_t(b)];
+        });
+        const std::vector<std::wstring> got = sortedIds(table, L"value", order);
+        ASSERT_EQ(got.size(), expected.size());
+        for (size_t i = 0; i < got.size(); ++i)
+            ASSERT_EQ(got[i], std::to_wstring(expected[i])) << "position " << i << ", order " << order;
+    }
 }
 
 TEST(FieldSorter, TextsOfANumericColumnSortAsNumbers) {

@@ -175,10 +175,13 @@ TEST(FilterBar, KeywordDialogStandsBelowTheButtonAndRefusesLongText) {
     BarHarness h(products());
     RECT more{};
     GetWindowRect(h.more(), &more);
-    RECT placed{};
+    RECT placed{}, client{}, ok{};
     int length = 0;
     ASSERT_TRUE(withKeywordDialog(h, [&](HWND dialog) {
         GetWindowRect(dialog, &placed);
+        GetClientRect(dialog, &client);
+        GetWindowRect(GetDlgItem(dialog, IDOK), &ok);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&ok), 2);
         HWND edit = GetDlgItem(dialog, KeywordDialog::kEditId);
         for (int i = 0; i < 140; ++i)
             SendMessageW(edit, WM_CHAR, L'x', 1);
@@ -187,6 +190,9 @@ TEST(FilterBar, KeywordDialogStandsBelowTheButtonAndRefusesLongText) {
     }));
     EXPECT_EQ(placed.right, more.right - 20);
     EXPECT_EQ(placed.top, more.bottom + 20);
+    // "确定" stands whole inside the dialog, whatever width the dialog font's units give it.
+    EXPECT_LE(ok.right, client.right);
+    EXPECT_LE(ok.bottom, client.bottom);
     EXPECT_EQ(length, 128);
     // Cancelled: nothing added.
     EXPECT_EQ(h.bar->getConditions().size(), 1u);
@@ -269,4 +275,37 @@ TEST(FilterBarMends, DestroyedBarLeavesNoFilterOnTheView) {
     EXPECT_EQ(h.codes().size(), 6u);
     // The value view no longer follows the data: a reload reaches no destroyed bar.
     h.sortView->refresh(true);
+}
+
+namespace {
+
+// Columns of a button's caption area (left of its arrow) that hold any ink.
+int captionInkWidth(HWND button) {
+    RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(button, &client);
+    WGUI::WindowDc dc(button);
+    const COLORREF face = GetPixel(dc.get(), 4, 3);
+    int left = -1, right = -1;
+    for (int x = 4; x < client.right - 17; ++x)
+        for (int y = 4; y < client.bottom - 4; ++y)
+            if (GetPixel(dc.get(), x, y) != face) {
+                if (left < 0)
+                    left = x;
+                right = x;
+                break;
+            }
+    return left < 0 ? 0 : right - left + 1;
+}
+
+} // namespace
+
+TEST(FilterBar, AnAmpersandInACaptionIsShownNotTakenAsAMnemonic) {
+    BarHarness h(products());
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"RD"));
+    const int plain = h.bar->getConditions().back().id;
+    ASSERT_TRUE(h.bar->addKeywordCondition(L"R&D"));
+    const int withAmpersand = h.bar->getConditions().back().id;
+    // Read as a mnemonic, "R&D" would show as an underlined "RD", no wider than "RD".
+    EXPECT_GE(captionInkWidth(h.button(withAmpersand)), captionInkWidth(h.button(plain)) + 4);
 }

@@ -1,6 +1,7 @@
 // The filters alone, over host tables: what a keyword or a value list keeps, and the value sets
 // the bar offers.
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include "filter/MultiValueFilter.h"
 #include "filter/SearchFilterImpl.h"
 #include "filter/ValueSet.h"
@@ -135,4 +136,51 @@ TEST(ValueSetTest, GbOrderWithoutFoldingDistinctTexts) {
 
     set.collect(t, L"missing");
     EXPECT_TRUE(set.empty());
+}
+
+namespace {
+
+// A product source whose row at failAt cannot be read, as when a host container raises.
+class FailingSource final : public Data::IDataContainer {
+public:
+    FailingSource(Data::IDataContainer* rows, int failAt) : inner(rows), failAt(failAt) {}
+    int addRef() override { return 1; }
+    int release() override { return 1; }
+    bool isEmpty() const override { return inner->isEmpty(); }
+    int rowCount() const override { return inner->rowCount(); }
+    Data::IDataRow& getRow(int index) override {
+        if (index == failAt)
+            throw std::runtime_error("row unreadable");
+        return inner->getRow(index);
+    }
+    int columnCount() const override { return inner->columnCount(); }
+    int getColumnIndex(const wchar_t* name) const override { return inner->getColumnIndex(name); }
+    Data::IColumnItem* getColumn(int index) override { return inner->getColumn(index); }
+    XComPtr<Data::IUpdateContext> beginUpdate() override { return inner->beginUpdate(); }
+
+private:
+    Data::IDataContainer* inner;
+    int failAt;
+};
+
+} // namespace
+
+TEST(FilterFailure, AnUnreadableRowLeavesTheViewsRowListWhole) {
+    // Rows 1 and 2 match; row 3 fails after they have been kept.
+    auto t = table({L"name"}, {{L"x"}, {L"abc"}, {L"abc"}, {L"abc"}});
+    FailingSource source(t, 3);
+    auto search = make<SearchFilterImpl>();
+    search->addField(L"name");
+    search->addKeyword(L"abc");
+    auto values = make<MultiValueFilter>();
+    values->setColumn(L"name");
+    values->addValue(L"abc");
+    for (Data::IDataFilter* f :
+         {static_cast<Data::IDataFilter*>(search.get()), static_cast<Data::IDataFilter*>(values.get())}) {
+        int rows[4] = {0, 1, 2, 3};
+        int count = 4;
+        EXPECT_NO_THROW(f->filter(&source, rows, &count));
+        EXPECT_EQ(count, 4);
+        EXPECT_EQ(V(rows, rows + 4), (V{0, 1, 2, 3}));
+    }
 }
