@@ -64,14 +64,18 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex) {
         text.endLine();
     }
     const std::string mark = ExportText::ByteOrderMark(utf8);
-    const std::string body = ExportText::Encode(text.text(), utf8);
+    // UTF-16 is the text's own form: written from where it lies, without a copy.
+    const std::string converted = utf8 ? ExportText::Encode(text.text(), true) : std::string();
+    const void* body = utf8 ? static_cast<const void*>(converted.data()) : text.text().data();
+    const int64_t bodyBytes =
+        utf8 ? int64_t(converted.size()) : int64_t(text.text().size() * sizeof(wchar_t));
 
     // "File.File" writes beside the target and renames on close; released without close (or
     // after a failed write) it leaves the target alone.
     XComPtr<IFile> file = createInstanceAs<IFile>("File.File");
     if (!file || !file->open(path.c_str(), FileModeCreateWrite))
         return false;
-    if (!file->write(mark.data(), int64_t(mark.size())) || !file->write(body.data(), int64_t(body.size())))
+    if (!file->write(mark.data(), int64_t(mark.size())) || !file->write(body, bodyBytes))
         return false;
     return file->close();
 }
