@@ -3,7 +3,7 @@
 #include <algorithm>
 #include "filter/KeywordDialog.h"
 #include "filter/SearchFilterImpl.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 
 const wchar_t FilterWnd::kClassName[] = L"Client2_FilterWnd";

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 
 const wchar_t KeywordDialog::kTitle[] = L"输入筛选条件";
 

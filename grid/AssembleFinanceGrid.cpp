@@ -1,7 +1,7 @@
 #include "AssembleFinanceGrid.h"
 
 #include "gridframe/XmlDom.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 
 const wchar_t AssembleFinanceGrid::kHeaderKey[] = L"/Client2/UserConfig/mod_AssembleFinance/Custom_Header_8";
@@ -90,11 +90,19 @@ XStringW AssembleFinanceGrid::FillTitles(XStringW header) const {
 }
 
 XStringW AssembleFinanceGrid::HeaderText() {
+    return FillTitles(ChosenHeader(nullptr));
+}
+
+XStringW AssembleFinanceGrid::ChosenHeader(bool* saved) {
+    if (saved)
+        *saved = false;
     XStringW header;
     XComPtr<Conf::IConfManager> conf = app_ ? app_->getUserConfManager() : nullptr;
     if (conf) {
         XComPtr<Conf::IConfKey> key = conf->getKey(kHeaderKey);
         if (key) {
+            if (saved)
+                *saved = true;
             XComPtr<Conf::IConfValue> value = key->getValue();
             if (value)
                 header = value->getString();
@@ -102,11 +110,19 @@ XStringW AssembleFinanceGrid::HeaderText() {
             header = defaultHeader();
         }
     }
-    return FillTitles(header);
+    return header;
 }
 
 int AssembleFinanceGrid::AssembleHeader() {
-    return SetHeader(HeaderText());
+    bool saved = false;
+    const XStringW header = ChosenHeader(&saved);
+    int applied = SetHeader(FillTitles(header));
+    // A saved header the control cannot use, or one that shows no column, would leave the user
+    // without columns and without a caption to open the header menu on. The default shows
+    // instead; the saved text stays as it is until the user changes the header again.
+    if (saved && (applied == 0 || GetColumnCount() == 0))
+        applied = SetHeader(FillTitles(defaultHeader()));
+    return applied;
 }
 
 XStringW AssembleFinanceGrid::HeaderToSave(const XStringW& header, const XStringW& beginTitle,
@@ -224,6 +240,9 @@ void AssembleFinanceGrid::SetAlwaysTopRule(const XStringW& rule) {
 }
 
 XStringW AssembleFinanceGrid::ShortCompany(const XStringW& company) {
+    // The text of a missing value is no name with a leading part.
+    if (company == L"--")
+        return company;
     int dash = company.find(L'-', 1);
     return dash < 0 ? company : company.mid(dash + 1);
 }

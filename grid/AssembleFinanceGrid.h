@@ -67,7 +67,8 @@ public:
 
     // The saved header, else the default one, with the date titles filled in.
     XStringW HeaderText();
-    // Applies HeaderText(); the page then refreshes sortView after a load.
+    // Applies HeaderText(), or the default header when the saved one shows no column; the page
+    // then refreshes sortView after a load.
     int AssembleHeader();
     void LoadFontZoom();
     // "column = value, value, ...": rows with those values first, in sortView or displayView.
@@ -105,7 +106,8 @@ public:
     // product's (not empty, not "--").
     static XStringW ArchiveAddress(const XStringW& site, const XStringW& code);
 
-    // The company without its leading part up to the first "-" after the first character.
+    // The company without its leading part up to the first "-" after the first character; "--"
+    // (no company) stays as it is.
     static XStringW ShortCompany(const XStringW& company);
     // The header text as saved: theme font attributes removed from the first two item levels and
     // the two group titles turned back into their placeholders.
@@ -123,6 +125,9 @@ private:
     XStringW ArchiveSite();
     static void ApplyTopRule(const XStringW& rule, Data::ITopSorter* sorter, Data::IDataView* view);
     XStringW FillTitles(XStringW header) const;
+    // The saved header text (saved set) when the key exists, else the default one; empty
+    // without a user configuration manager.
+    XStringW ChosenHeader(bool* saved);
 
     COLORREF themeColors_[ThemeColorCount] = {};
     FontInfo themeFonts_[ThemeFontCount];

@@ -3,7 +3,7 @@
 
 #include <commctrl.h>
 #include <stdexcept>
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 
 const wchar_t AssembleFinancePage::kClassName[] = L"Client2_AssembleFinancePage";
 
@@ -46,6 +46,7 @@ ATOM registerPageClass() {
 AssembleFinancePage::AssembleFinancePage() {
     GetLocalTime(&initialDate);
     endDate = formatDate(initialDate);
+    rowsEndDate = endDate;
     grid.SetDateTitles(XStringW(), endDate);
 }
 
@@ -53,8 +54,11 @@ AssembleFinancePage::~AssembleFinancePage() {
     // The host's events outlive the page (and, at unload, the library): a raise after this
     // must not reach a destroyed page.
     unsubscribeEvents();
-    // The host normally destroys the window first; a page that still has one (a host that
-    // unloads without closing) must not leave its indicator animating a freed object.
+    // The host normally destroys the window first. A page that still has one (a host that
+    // unloads the library without closing it) takes it along with its children: their
+    // procedures and objects are about to go.
+    if (isWindow() && GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId())
+        destroyWindow();
     if (refreshIndicator) {
         refreshIndicator->stopAnimating();
         refreshIndicator.reset();

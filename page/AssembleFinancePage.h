@@ -86,8 +86,10 @@ private:
     void unsubscribeEvents();
     void createFonts();
     XStringW pickerDate() const;
+    // What a date statement gave: a date, no row that holds one, or an error from the database.
+    enum class DateQuery { Found, NoDate, Failed };
     // The first column of the first row of the date statement for endDate, when it is a date.
-    bool queryDate(const wchar_t* statement, XStringW& date);
+    DateQuery queryDate(const wchar_t* statement, XStringW& date);
     void computeGrowth(Data::IDataTable* table);
 
     static void onConcernChanged(void* argument, void* context);
@@ -110,6 +112,10 @@ private:
     WGUI::DateTimePicker endDatePicker;
     XStringW beginDate;
     XStringW endDate;
+    // The dates the product table's rows belong to: a load whose statements fail goes back to
+    // them, so the header never names dates the rows do not hold.
+    XStringW rowsBeginDate;
+    XStringW rowsEndDate;
     XComPtr<ITabCtrl> tabCtrl;
     int loads = 0;
 };

@@ -1,5 +1,5 @@
 // The page's one data path: the two valuation dates, the product query and the growth columns.
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 #include "page/AssembleFinancePage.h"
 #include "page/WaitDialog.h"
@@ -36,19 +36,21 @@ bool AssembleFinancePage::isIsoDate(const XStringW& text) {
     return true;
 }
 
-bool AssembleFinancePage::queryDate(const wchar_t* statement, XStringW& date) {
+AssembleFinancePage::DateQuery AssembleFinancePage::queryDate(const wchar_t* statement, XStringW& date) {
     XComPtr<Data::IDataTable> scratch = createInstanceAs<Data::IDataTable>("Data.DataTable");
     if (!scratch)
-        return false;
+        return DateQuery::NoDate;
     const XStringW sql = XStringW::format(statement, endDate.c_str());
-    if (!database->query(sql.c_str(), scratch.get(), true, 0) || scratch->isEmpty())
-        return false;
+    if (!database->query(sql.c_str(), scratch.get(), true, 0))
+        return DateQuery::Failed;
+    if (scratch->isEmpty())
+        return DateQuery::NoDate;
     // The text goes into the next statement: anything but a plain date is refused.
     XStringW found = scratch->getRow(0).getItem(0).getText();
     if (!isIsoDate(found))
-        return false;
+        return DateQuery::NoDate;
     date = found;
-    return true;
+    return DateQuery::Found;
 }
 
 void AssembleFinancePage::computeGrowth(Data::IDataTable* table) {
@@ -85,26 +87,39 @@ void AssembleFinancePage::loadProductTable(bool quiet) {
     const XStringW picked = pickerDate();
     if (!picked.isEmpty())
         endDate = picked;
-    queryDate(kEndDateStatement, endDate);
+    // A statement that fails (a database locked by another program, or damaged) ends the load;
+    // one that finds no date does not.
+    bool failed = queryDate(kEndDateStatement, endDate) == DateQuery::Failed;
 
     WaitDialog wait(L"正在查询数据，请稍等...");
-    if (!quiet && wait.create(ThisModule(), hwnd))
+    if (!quiet && !failed && wait.create(ThisModule(), hwnd))
         wait.show(SW_SHOW);
 
-    queryDate(kBeginDateStatement, beginDate);
-    grid.SetDateTitles(beginDate, endDate);
-
-    const XStringW query = LoadResourceText(ThisModule(), L"SQL", L"QUERY");
-    const XStringW sql = XStringW::format(query.c_str(), beginDate.c_str(), endDate.c_str(), endDate.c_str());
-
-    if (Data::IDataTable* table = grid.GetProductTable()) {
-        // One context: the views and the grid rebuild once per load, not once per cell.
+    if (!failed)
+        failed = queryDate(kBeginDateStatement, beginDate) == DateQuery::Failed;
+    Data::IDataTable* table = grid.GetProductTable();
+    if (!failed && table) {
+        const XStringW query = LoadResourceText(ThisModule(), L"SQL", L"QUERY");
+        const XStringW sql =
+            XStringW::format(query.c_str(), beginDate.c_str(), endDate.c_str(), endDate.c_str());
+        // One context: the views and the grid rebuild once per load, not once per cell. A failed
+        // query leaves the rows as they were.
         XComPtr<Data::IUpdateContext> context = table->beginUpdate();
-        database->query(sql.c_str(), table, table->isEmpty(), 0);
-        computeGrowth(table);
+        failed = !database->query(sql.c_str(), table, table->isEmpty(), 0);
+        if (!failed)
+            computeGrowth(table);
         if (context)
             context->commit();
     }
+    // The header says what the rows hold: the dates of the rows kept, or of the rows loaded.
+    if (failed) {
+        beginDate = rowsBeginDate;
+        endDate = rowsEndDate;
+    } else {
+        rowsBeginDate = beginDate;
+        rowsEndDate = endDate;
+    }
+    grid.SetDateTitles(beginDate, endDate);
 
     if (wait.isWindow())
         wait.destroyWindow();

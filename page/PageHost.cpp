@@ -1,6 +1,6 @@
 // How the page follows the host: attachment, the database, host events, the page's update
 // message, the refresh indicator and themes.
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 #include "page/AssembleFinancePage.h"
 

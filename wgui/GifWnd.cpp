@@ -48,6 +48,11 @@ GifShared& shared() {
     return state;
 }
 
+// Built as the program or library loads, before any object that owns indicators (a module object
+// made on first use): statics end in reverse order, so the worker and the window set are still
+// there while such an object destroys its indicators.
+[[maybe_unused]] GifShared& sharedFromLoad = shared();
+
 } // namespace
 
 void GifWnd::GifTask::run() {
@@ -140,7 +145,7 @@ HWND GifWnd::create(DWORD style, DWORD exStyle, const wchar_t* title, const RECT
     return WindowBase::create(style, exStyle, kClassName, title, rect, parent, id, instance, &thunk);
 }
 
-bool GifWnd::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+bool GifWnd::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
     switch (msg) {
     case WM_CREATE:
         if (image) {
@@ -150,10 +155,8 @@ bool GifWnd::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) 
             }
             SetWindowPos(hwnd, nullptr, 0, 0, static_cast<int>(imageWidth), static_cast<int>(imageHeight),
                          SWP_NOMOVE | SWP_NOZORDER);
-            // A window created hidden starts when it is first shown.
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            if (cs && (cs->style & WS_VISIBLE))
-                startAnimating();
+            // Hidden or not: a window shown later by SetWindowPos gets no WM_SHOWWINDOW.
+            startAnimating();
         }
         return false;
     case WM_SHOWWINDOW:

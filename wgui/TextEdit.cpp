@@ -18,9 +18,13 @@ bool TextEdit::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result
     switch (msg) {
     case WM_PAINT:
         *result = router.callDefault(msg, wParam, lParam);
-        // With text, the edit's own painting is complete. (Invalidating here would make every
-        // paint ask for the next one and keep the user-interface thread busy for ever.)
-        if (textLength() == 0) {
+        if (textLength() != 0) {
+            // The edit paints once more over an erased ground, so no trace of the hint stays
+            // under the text; that paint validates the window, so it ends there.
+            invalidate(true);
+            return false;
+        }
+        {
             WGUI::WindowDc dc(hwnd);
             if (dc) {
                 WGUI::SelectObjectGuard font(dc.get(), GetStockObject(DEFAULT_GUI_FONT));

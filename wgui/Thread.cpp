@@ -61,7 +61,8 @@ thread::Item thread::TaskQueue::takeFront() {
     return item;
 }
 
-thread::thread(int queueCapacity) : queue_(queueCapacity) {
+thread::thread(int queueCapacity)
+    : finished_(CreateEventW(nullptr, TRUE, TRUE, nullptr)), queue_(queueCapacity) {
     InitializeCriticalSection(&stateLock_);
 }
 
@@ -79,10 +80,15 @@ int thread::start() {
         return 1;
     state_ = Starting;
     onBeforeCreate();
+    if (finished_)
+        ResetEvent(finished_.get());
     handle_.reset(
         reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &thread::threadFunction, this, 0, nullptr)));
-    if (!handle_)
+    if (!handle_) {
         state_ = Idle;
+        if (finished_)
+            SetEvent(finished_.get());
+    }
     onAfterCreate();
     return handle_ ? 0 : 1;
 }
@@ -106,8 +112,14 @@ void thread::stop() {
 bool thread::wait(DWORD milliseconds) {
     if (!handle_)
         return true;
-    if (WaitForSingleObject(handle_.get(), milliseconds) != WAIT_OBJECT_0)
+    // The handle alone covers a thread that was ended from outside (at process exit).
+    const HANDLE ends[2] = {handle_.get(), finished_.get()};
+    const DWORD count = finished_ ? 2 : 1;
+    const DWORD waited = WaitForMultipleObjects(count, ends, FALSE, milliseconds);
+    if (waited >= WAIT_OBJECT_0 + count)
         return false;
+    // A thread that has only signalled is a few instructions from its exit; closing the handle
+    // does not stop it.
     handle_.reset();
     return true;
 }
@@ -121,7 +133,13 @@ bool thread::post(task* work, completion* whenDone) {
 }
 
 unsigned __stdcall thread::threadFunction(void* self) {
-    static_cast<thread*>(self)->runLoop();
+    auto* owner = static_cast<thread*>(self);
+    const HANDLE finished = owner->finished_.get();
+    owner->runLoop();
+    // The last use of the object: its owner may destroy it as soon as wait returns. Only the
+    // return is left of this library's code, so an unload can go on as well.
+    if (finished)
+        SetEvent(finished);
     return 0;
 }
 

@@ -72,7 +72,9 @@ public:
     // Only while running or starting: ends the thread after its current task, which is asked to
     // cancel. Tasks still queued are discarded (their completions are told).
     void stop();
-    // Waits for the thread function to end; true when it has (or no thread exists).
+    // Waits for the thread function to end; true when it has (or no thread exists). The thread
+    // counts as ended once it has let go of this object, before its exit: at library unload the
+    // loader lock keeps a thread from exiting until the unload is over.
     bool wait(DWORD milliseconds);
     // False for a null task. The task is reset, then queued.
     bool post(task* work, completion* whenDone);
@@ -91,6 +93,8 @@ private:
     // The thread handle belongs to the controlling thread: the worker never closes it, so a
     // wait never meets a closed or reused handle.
     UniqueKernelHandle handle_;
+    // Manual reset; set by the thread function as its last use of this object.
+    UniqueKernelHandle finished_;
     TaskQueue queue_;
     // Guards current_ together with the running-to-stopping change, so that a stop either sees
     // the item about to run (and cancels it) or the worker sees the stop (and does not run it).

@@ -13,6 +13,10 @@ std::unordered_map<HWND, WindowProc*>& handleMap() {
     return map;
 }
 
+// Built at load, so that it outlives window objects that are statics made later (a module object
+// made on first use) and still forget their windows in it when they end.
+[[maybe_unused]] std::unordered_map<HWND, WindowProc*>& handleMapFromLoad = handleMap();
+
 bool reflect(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (!control)
         return false;
@@ -133,8 +137,11 @@ LRESULT CALLBACK WindowProc::windowProcedure(HWND hwnd, UINT msg, WPARAM wParam,
     }
     // The window stays routed until its last message, so that a subclassed control still gets
     // WM_NCDESTROY through its own procedure and frees what it holds.
+    // The dead window's procedure is no longer anyone's to restore: forgetting it lets the same
+    // object subclass the control it is given next.
     if (msg == WM_NCDESTROY && router) {
         handleMap().erase(hwnd);
+        router->previousProc = nullptr;
         if (router->owner && router->owner->hwnd == hwnd)
             router->owner->hwnd = nullptr;
     }

@@ -14,7 +14,7 @@
 #include "gridframe/NumberLocale.h"
 #include "gridframe/XmlDom.h"
 #include "grid/AssembleFinanceGrid.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 
 namespace {
 

@@ -282,7 +282,9 @@ LRESULT DataGridEx::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
         int area = HitNone;
         HitTest(x, y, nullptr, &area);
-        if (area != HitHeader && area != HitHeaderBorder)
+        // Anywhere on the caption strip, beside the columns too: a header without a shown
+        // column must still offer the way back to the default one.
+        if (area != HitHeader && area != HitHeaderBorder && !s.layout.header().contains(x, y))
             break;
         hideTip(s, hwnd);
         UniqueMenu menu(CreatePopupMenu());

@@ -4,11 +4,13 @@ namespace {
 const wchar_t kClassName[] = L"XDataGrid";
 const wchar_t kSelfProp[] = L"XWin.self";
 
-ATOM registerClass() {
+ATOM registerClass(WNDPROC procedure) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcW;
+    // Windows of this class are routed from their first messages (the object travels as the
+    // creation parameter), so WndProc sees WM_NCCREATE and WM_CREATE too.
+    wc.lpfnWndProc = procedure;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
@@ -28,7 +30,7 @@ XWin::~XWin() {
 }
 
 const wchar_t* XWin::ClassName() {
-    static ATOM atom = registerClass();
+    static ATOM atom = registerClass(&XWin::StaticProc);
     (void)atom;
     return kClassName;
 }
@@ -49,18 +51,16 @@ HWND XWin::Create(HWND parent, int x, int y, int cx, int cy, DWORD style, DWORD 
         return nullptr;
     HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
     HWND hwnd = CreateWindowExW(exStyle, ClassName(), L"", style, x, y, cx, cy, parent, menu,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd)
-        return nullptr;
+                                GetModuleHandleW(nullptr), this);
+    // A creation refused by WndProc has already detached at WM_NCDESTROY.
+    return hwnd && hwnd_ == hwnd ? hwnd : nullptr;
+}
+
+void XWin::AttachCreated(HWND hwnd) {
+    hwnd_ = hwnd;
+    previousProc_ = nullptr; // the class procedure is StaticProc itself: DefWindowProc follows
+    SetPropW(hwnd, kSelfProp, reinterpret_cast<HANDLE>(this));
     SetPropW(hwnd, L"XWin.created", reinterpret_cast<HANDLE>(1));
-    if (!Attach(hwnd)) {
-        DestroyWindow(hwnd);
-        return nullptr;
-    }
-    // The first size and paint messages went to the class procedure; start over in ours.
-    SendMessageW(hwnd, WM_SIZE, 0, MAKELPARAM(cx, cy));
-    ::InvalidateRect(hwnd, nullptr, TRUE);
-    return hwnd;
 }
 
 bool XWin::Attach(HWND hwnd) {
@@ -68,8 +68,13 @@ bool XWin::Attach(HWND hwnd) {
         return false;
     hwnd_ = hwnd;
     SetPropW(hwnd, kSelfProp, reinterpret_cast<HANDLE>(this));
-    previousProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&XWin::StaticProc)));
+    // A window of our own class (one whose object let go of it) already runs StaticProc;
+    // calling that as its previous procedure would never end.
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(hwnd, GWLP_WNDPROC)) == &XWin::StaticProc)
+        previousProc_ = nullptr;
+    else
+        previousProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&XWin::StaticProc)));
     return true;
 }
 
@@ -78,7 +83,9 @@ HWND XWin::Detach() {
     if (!hwnd)
         return nullptr;
     if (IsWindow(hwnd)) {
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+        // A window of our class keeps StaticProc, which hands an unowned window to DefWindowProc.
+        if (previousProc_)
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
         RemovePropW(hwnd, kSelfProp);
     }
     hwnd_ = nullptr;
@@ -88,21 +95,30 @@ HWND XWin::Detach() {
 
 LRESULT CALLBACK XWin::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<XWin*>(GetPropW(hwnd, kSelfProp));
+    if (!self && msg == WM_NCCREATE && lParam) {
+        auto* creating = static_cast<XWin*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        if (creating && !creating->hwnd_) {
+            creating->AttachCreated(hwnd);
+            self = creating;
+        }
+    }
     if (!self)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        WNDPROC previous = self->previousProc_;
-        self->Detach();
-        RemovePropW(hwnd, L"XWin.created");
-        return previous ? CallWindowProcW(previous, hwnd, msg, wParam, lParam)
-                        : DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    LRESULT result = 0;
     // No exception leaves a window procedure.
     try {
-        return self->WndProc(hwnd, msg, wParam, lParam);
+        result = self->WndProc(hwnd, msg, wParam, lParam);
     } catch (...) {
-        return 0;
+        result = msg == WM_NCCREATE ? FALSE : (msg == WM_CREATE ? -1 : 0);
     }
+    // WndProc saw the last message first (and passed it on to the window's own procedure); now
+    // the window leaves its object, unless the object went while handling it.
+    if (msg == WM_NCDESTROY) {
+        if (reinterpret_cast<XWin*>(GetPropW(hwnd, kSelfProp)) == self)
+            self->Detach();
+        RemovePropW(hwnd, L"XWin.created");
+    }
+    return result;
 }
 
 LRESULT XWin::DefaultProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -94,6 +94,8 @@ protected:
 
 private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // Ties a window of the class to this object at its WM_NCCREATE.
+    void AttachCreated(HWND hwnd);
 
     HWND hwnd_ = nullptr;
     WNDPROC previousProc_ = nullptr;

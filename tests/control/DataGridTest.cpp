@@ -49,6 +49,15 @@ public:
     void OnResetHeader() override { ++resets; }
     void OnEnterItem() override { ++enters; }
     void OnContextMenu(int x, int y) override { contextMenus.push_back({x, y}); }
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_CREATE)
+            ++creates;
+        if (msg == WM_NCDESTROY)
+            ++ncDestroys;
+        return DataGridEx::WndProc(hwnd, msg, wParam, lParam);
+    }
+    int creates = 0;
+    int ncDestroys = 0;
 
     using XDataGrid::GetHeader;
     using XDataGrid::GetHeaderDocument;
@@ -253,6 +262,22 @@ TEST_F(DataGridTest, HeaderMenuHidesColumnsAndAsksForReset) {
     EXPECT_EQ(1, grid.headerChanges);
 }
 
+TEST_F(DataGridTest, HeaderMenuIsReachableWithoutAShownColumn) {
+    // Every column hidden, and a grid that never got a header.
+    ASSERT_EQ(1, grid.SetHeader(L"<header><item name=\"a\" visible=\"false\"/></header>"));
+    TestGrid bare;
+    ASSERT_NE(nullptr, bare.Create(host_, XRect(0, 0, 600, 400), WS_CHILD | WS_VISIBLE, 0, 2));
+    for (TestGrid* target : {&grid, &bare}) {
+        ASSERT_EQ(0, target->GetColumnCount());
+        g_owner = target->GetHwnd();
+        g_menuPick = L"恢复默认列";
+        SetTimer(nullptr, 0, 50, pickMenuEntry);
+        SendMessageW(target->GetHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
+        pump();
+        EXPECT_EQ(1, target->resets);
+    }
+}
+
 TEST_F(DataGridTest, MouseAndKeysSelectRows) {
     EXPECT_LT(grid.GetCurrSel(), 0);
     // Header 2 x 23 from y = 1; rows 23 high.
@@ -451,4 +476,45 @@ TEST(DataGridAttachTest, AnAttachedWindowOutlivesTheGridAndGetsItsProcedureBack)
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(original, GetWindowLongPtrW(window, GWLP_WNDPROC));
     DestroyWindow(window);
+}
+
+namespace {
+int g_originalNcDestroys = 0;
+LRESULT CALLBACK countingOriginal(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCDESTROY)
+        ++g_originalNcDestroys;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+TEST(DataGridLifeTest, WndProcSeesItsWindowsFirstAndLastMessages) {
+    TestGrid made;
+    ASSERT_NE(nullptr, made.Create(nullptr, XRect(0, 0, 200, 100), WS_POPUP, 0, 0));
+    EXPECT_EQ(1, made.creates);
+    EXPECT_EQ(1, made.SetHeader(kHeader));
+    HWND window = made.GetHwnd();
+    DestroyWindow(window);
+    EXPECT_EQ(1, made.ncDestroys);
+    EXPECT_EQ(nullptr, made.GetHwnd());
+
+    // An attached window: the grid sees its last message, and so does its own procedure.
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &countingOriginal;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DataGridTestOriginal";
+    RegisterClassExW(&wc);
+    HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, other);
+    TestGrid attached;
+    ASSERT_TRUE(attached.Attach(other));
+    g_originalNcDestroys = 0;
+    DestroyWindow(other);
+    EXPECT_EQ(1, attached.ncDestroys);
+    EXPECT_EQ(1, g_originalNcDestroys);
+    EXPECT_EQ(nullptr, attached.GetHwnd());
+    // Both objects can take a window again.
+    EXPECT_NE(nullptr, made.Create(nullptr, XRect(0, 0, 200, 100), WS_POPUP, 0, 0));
+    EXPECT_EQ(2, made.creates);
 }

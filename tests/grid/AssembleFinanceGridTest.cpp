@@ -29,6 +29,7 @@ TEST_F(ProductGridTest, CompanyLosesItsLeadingPart) {
     EXPECT_STREQ(AssembleFinanceGrid::ShortCompany(L"ABC").c_str(), L"ABC");
     EXPECT_STREQ(AssembleFinanceGrid::ShortCompany(L"-ABC").c_str(), L"-ABC");
     EXPECT_STREQ(AssembleFinanceGrid::ShortCompany(L"").c_str(), L"");
+    EXPECT_STREQ(AssembleFinanceGrid::ShortCompany(L"--").c_str(), L"--");
 }
 
 TEST_F(ProductGridTest, SavedHeaderLosesThemeFontsAndDates) {

@@ -6,7 +6,7 @@
 #include "gridframe/NumberLocale.h"
 #include "gridframe/XmlDom.h"
 #include "grid/AssembleFinanceGrid.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "tests/gridframe/FakeTheme.h"
 
 namespace {
@@ -24,7 +24,7 @@ const Product kProducts[] = {
     {L"c2", L"乙", L"-0.005", L"0001-01-01", L"ABC-DEF-GHI"},
     {L"c3", L"丙", L"0", L"2012-03-04", L"ABC"},
     {L"c4", L"丁", L"0.1", L"2013-05-06", L"-ABC"},
-    {L"c5", L"戊", L"", L"2014-07-08", L"X-Y"},
+    {L"c5", L"戊", L"", L"2014-07-08", L""}, // no company
 };
 
 class ProductGridData : public ::testing::Test {
@@ -48,7 +48,8 @@ protected:
             if (*p.percent)
                 row.getItem(L"percent").setText(p.percent);
             row.getItem(L"createdate").setText(p.createdate);
-            row.getItem(L"company").setText(p.company);
+            if (*p.company)
+                row.getItem(L"company").setText(p.company);
         }
         grid->GetSortView()->refresh(true);
 
@@ -123,6 +124,8 @@ TEST_F(ProductGridData, CellTexts) {
     EXPECT_STREQ(text(1, L"company").c_str(), L"DEF-GHI");
     EXPECT_STREQ(text(2, L"company").c_str(), L"ABC");
     EXPECT_STREQ(text(3, L"company").c_str(), L"-ABC");
+    // A missing company reads as the text of a missing value, which is no company name to cut.
+    EXPECT_STREQ(text(4, L"company").c_str(), L"--");
 }
 
 TEST_F(ProductGridData, CellColours) {

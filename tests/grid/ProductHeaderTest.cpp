@@ -120,6 +120,37 @@ TEST_F(ProductHeader, UserChangeIsSavedWithoutFontsAndComesBack) {
     EXPECT_STREQ(visibleColumn(L"value").group.c_str(), L"2024-05-31");
 }
 
+TEST_F(ProductHeader, ASavedHeaderWithoutAShownColumnGivesWayToTheDefault) {
+    grid->SetTheme(theme.get());
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    widenFirstColumn(25);
+    const std::wstring good = saved();
+    const std::wstring broken[] = {
+        L"<header><item name=\"code\" width=\"80\"", // not well-formed
+        good.substr(0, good.size() / 2),             // cut short in the store
+        L"<header><item name=\"code\" visible=\"false\"/><item title=\"end_date\"><item "
+        L"name=\"value\" visible=\"false\"/></item></header>", // every column hidden
+        L"<header/>",                                          // no column at all
+        L"",                                                   // an empty value
+    };
+    for (const std::wstring& text : broken) {
+        SCOPED_TRACE(testing::Message() << "saved: " << XStringW(text.c_str()).toUtf8().c_str());
+        app->userConf->values[AssembleFinanceGrid::kHeaderKey] = text;
+        // Start from a grid without columns, as at the first load.
+        grid->SetHeader(L"<header><item name=\"x\" visible=\"false\"/></header>");
+        EXPECT_NE(grid->AssembleHeader(), 0);
+        EXPECT_EQ(visibleColumn(L"index_rank").width, 50);
+        EXPECT_STREQ(visibleColumn(L"value").group.c_str(), L"2024-05-31");
+        EXPECT_EQ(saved(), text);
+    }
+    // The user's next change saves the header shown.
+    widenFirstColumn(5);
+    EXPECT_NE(saved().find(L"width=\"55\""), std::wstring::npos) << saved();
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    EXPECT_EQ(visibleColumn(L"index_rank").width, 55);
+}
+
 // The item tag of the named column in a header text, or empty.
 std::wstring itemTag(const std::wstring& header, const wchar_t* name) {
     size_t at = header.find(std::wstring(L"name=\"") + name + L"\"");

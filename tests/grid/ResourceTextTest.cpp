@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "tests/database/DataPathQueries.h"
 
 namespace {

@@ -104,6 +104,29 @@ TEST(PageData, DateBeforeAllValuesKeepsPickAndPreviousBeginDate) {
     EXPECT_EQ(h.page->getBeginDate().compare(L"2024-03-04"), 0);
 }
 
+TEST(PageData, AFailingStatementKeepsTheDatesTitlesAndRowsItHad) {
+    PageHarness h(pagetest::makeDatabase(L"failing.db"));
+    h.pick(2024, 3, 5);
+    expectMarch5(h);
+    // The end-date statement, the begin-date statement, the main query.
+    for (const wchar_t* failing : {L"date <= date(", L"date < date(", L"from tb_fund a"}) {
+        SCOPED_TRACE(testing::Message() << XStringW(failing).toUtf8().c_str());
+        h.database->failing = [failing](const std::wstring& sql) { return sql.find(failing) != sql.npos; };
+        h.pick(2024, 3, 4);
+        expectMarch5(h);
+        EXPECT_EQ(h.page->productGrid().EndTitle().compare(L"2024-03-05"), 0);
+        EXPECT_EQ(h.page->productGrid().BeginTitle().compare(L"2024-03-04"), 0);
+        // New values reported by the host reload through the page's update message.
+        PageHarness::raise("event_update_lastvalue", 11, 1, 1);
+        expectMarch5(h);
+    }
+    // Once the database answers again, the pick loads.
+    h.database->failing = nullptr;
+    h.pick(2024, 3, 4);
+    EXPECT_EQ(h.page->getEndDate().compare(L"2024-03-04"), 0);
+    EXPECT_EQ(h.page->getBeginDate().compare(L"2024-03-01"), 0);
+}
+
 TEST(PageData, ADateTextThatIsNoDateNeverReachesTheNextStatement) {
     // The newest row's date is not a plain date: it must be neither used nor put into SQL.
     PageHarness h(pagetest::makeDatabase(

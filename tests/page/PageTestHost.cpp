@@ -55,6 +55,8 @@ std::wstring makeDatabase(const wchar_t* name, const char* extraSql) {
 bool CountingDatabase::query(const wchar_t* sql, Data::IDataTable* table, bool firstFill, int flags) {
     WaitDialog* wait = WaitDialog::active();
     statements.push_back({sql, wait && wait->isWindow() && IsWindowVisible(wait->hwnd)});
+    if (failing && failing(sql))
+        return false;
     return inner_->query(sql, table, firstFill, flags);
 }
 

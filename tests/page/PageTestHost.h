@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ public:
         bool waitDialogShown = false;
     };
     std::vector<Statement> statements;
+    // When set, a statement it picks fails as on a locked database: the table is left alone.
+    std::function<bool(const std::wstring& sql)> failing;
     // Statements that filled the product table (the main query).
     int productQueries() const;
     bool anyWithWaitDialog() const;

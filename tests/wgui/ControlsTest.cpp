@@ -122,9 +122,24 @@ TEST(ControlsTest, DropDownButtonDrawsItsArrowRowsAndKeepsNoWindowText) {
     EXPECT_FALSE(anyPixelDiffers(dc.get(), 3, 4, 9, client.bottom - 4, face));
 }
 
+namespace {
+
+// Counts the background erasures the edit is asked for.
+class CountingTextEdit : public TextEdit {
+public:
+    bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (msg == WM_ERASEBKGND)
+            ++erasures;
+        return TextEdit::onMessage(msg, wParam, lParam, result);
+    }
+    int erasures = 0;
+};
+
+} // namespace
+
 TEST(ControlsTest, TextEditShowsTheHintOnlyWhileEmpty) {
     HostWindow host;
-    TextEdit edit;
+    CountingTextEdit edit;
     EXPECT_STREQ(edit.getHint().c_str(), L"请输入关键字，多个关键字用空格分开");
     edit.setHint(L"Enter keywords separated by blanks");
     ASSERT_TRUE(edit.create(WS_CHILD | WS_VISIBLE, 0, RECT{0, 0, 360, 24}, host.hwnd, 3, instance()));
@@ -145,6 +160,13 @@ TEST(ControlsTest, TextEditShowsTheHintOnlyWhileEmpty) {
     EXPECT_FALSE(hintVisible());
     // Painting a field with text leaves nothing to paint: no repaint loop on the UI thread.
     EXPECT_FALSE(GetUpdateRect(edit.hwnd, nullptr, FALSE));
+    // A paint that asked for no erasing is followed by one over an erased ground, and ends.
+    InvalidateRect(edit.hwnd, nullptr, FALSE);
+    edit.erasures = 0;
+    UpdateWindow(edit.hwnd);
+    EXPECT_EQ(edit.erasures, 1);
+    EXPECT_FALSE(GetUpdateRect(edit.hwnd, nullptr, FALSE));
+    EXPECT_FALSE(hintVisible());
 
     edit.setText(L"");
     UpdateWindow(edit.hwnd);

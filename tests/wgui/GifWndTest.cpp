@@ -135,6 +135,18 @@ TEST(GifWndTest, HidingTheLastVisibleIndicatorStopsTheWorkerAndShowingRestartsIt
     EXPECT_EQ(second->getFramesDrawn(), drawn + 1);
 }
 
+TEST(GifWndTest, ACreatedHiddenIndicatorShownBySetWindowPosAnimates) {
+    HostWindow host;
+    auto bytes = makeGif(8, 8, {{wguitest::Red, 1}, {wguitest::Green, 1}});
+    auto window = makeIndicator(bytes, host.hwnd, 0);
+    ASSERT_TRUE(window->hasImage());
+    // SetWindowPos shows a window without WM_SHOWWINDOW.
+    window->setWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW);
+    ASSERT_TRUE(IsWindowVisible(window->hwnd));
+    EXPECT_TRUE(window->isAnimating());
+    EXPECT_TRUE(pumpUntil([&] { return window->getFramesDrawn() >= 2; }, 3000));
+}
+
 TEST(GifWndTest, AnimationGoesOnFromTheFrameWhereItStood) {
     HostWindow host;
     // Long delays: the test reads the frame shown before the next one is due.

@@ -163,7 +163,7 @@ TEST(WindowProcTest, UnsubclassRestoresThePreviousProcedure) {
     DestroyWindow(hwnd);
 }
 
-TEST(WindowProcTest, SubclassedControlStillGetsItsLastMessage) {
+TEST(WindowProcTest, SubclassedControlGetsItsLastMessageAndItsObjectCanRouteTheNextOne) {
     g_ncDestroyCount = 0;
     HWND hwnd = createCountingWindow();
     ASSERT_TRUE(hwnd);
@@ -175,6 +175,17 @@ TEST(WindowProcTest, SubclassedControlStillGetsItsLastMessage) {
     EXPECT_EQ(g_ncDestroyCount, 1);
     EXPECT_EQ(WGUI::WindowProc::fromHandle(hwnd), nullptr);
     EXPECT_EQ(control.hwnd, nullptr);
+
+    // The same objects route the control made next, and hand it back its own procedure later.
+    control.hwnd = createCountingWindow();
+    ASSERT_TRUE(control.hwnd);
+    ASSERT_TRUE(router.subclass(&control));
+    EXPECT_EQ(WGUI::WindowProc::fromHandle(control.hwnd), &router);
+    EXPECT_EQ(control.sendMessage(WM_USER + 3), 7);
+    HWND second = control.hwnd;
+    EXPECT_TRUE(router.unsubclass());
+    EXPECT_EQ(GetWindowLongPtrW(second, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&countingProcedure));
+    DestroyWindow(second);
 }
 
 namespace {

@@ -1,4 +1,5 @@
-// Texts the module carries as resources (the grid header, the query), stored in GB2312.
+// Texts the module carries as resources (the grid header, the query), stored in GB2312. Read by
+// the page, the grid and the filter bar, so it sits below them.
 #pragma once
 
 #include <windows.h>
