@@ -4,7 +4,7 @@
 #include <commdlg.h>
 #include "AssembleFinanceGrid.h"
 #include "ExportText.h"
-#include "module/ResourceText.h"
+#include "resources/ResourceText.h"
 #include "module/host/File.h"
 #include "module/host/Kernel.h"
 #include "wgui/FileDialog.h"
