@@ -1,7 +1,8 @@
 // The product grid of the NAV page: one row per collective wealth-management product, over the
 // product table the page fills. Adds to GeneralDataGrid the product header (default resource or
 // the user's saved one, with the two valuation dates as group titles), the top-row rules, the
-// shortened company names and the highlight of watched products.
+// shortened company names and the highlight of watched products, and the commands on the product
+// of the current row: context menu, hot keys, archive, watched list, funds pool, chart and export.
 #pragma once
 
 #include "gridframe/GeneralDataGrid.h"
@@ -34,6 +35,19 @@ public:
 
     static const wchar_t kHeaderKey[];
     static const wchar_t kFontSizeKey[];
+    // The product web site's address up to its host name, from the host's system configuration.
+    static const wchar_t kArchiveSiteKey[];
+
+    // The context menu's items and the commands the grid window takes as WM_COMMAND.
+    enum Command {
+        CmdAddToWatchList = 1,
+        CmdExport = 2,
+        CmdOpenArchive = 3,
+        CmdRemoveFromWatchList = 4,
+        CmdAddToFundsPool = 5,
+    };
+    // The save dialog's filters, by their 1-based index.
+    enum ExportFilter { ExportUtf16Csv = 1, ExportUtf8Csv = 2, ExportXls = 3 };
 
     AssembleFinanceGrid();
     ~AssembleFinanceGrid() override;
@@ -64,6 +78,33 @@ public:
     void GetItemText(int row, const HeaderInfo2& column, XStringW& text) override;
     void OnHeaderChange() override;
     void OnResetHeader() override;
+    void OnContextMenu(int x, int y) override;
+    void OnEnterItem() override;
+    LRESULT WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Each acts on the product of the current row and does nothing without one.
+    void AddToWatchList();
+    void RemoveFromWatchList();
+    void OpenArchive();
+    void AddToFundsPool();
+
+    // Whether a key-down of vk is the menu tool's binding, read again on every call.
+    bool IsArchiveKey(int vk);
+    bool IsAddWatchKey(int vk);
+    bool IsRemoveWatchKey(int vk);
+    bool IsRefreshKey(int vk);
+
+    // Asks for a file with the save dialog, then writes the shown rows to it.
+    void ExportData();
+    // Writes the shown rows as ExportData does once the file is chosen: the filter index decides
+    // the encoding, a name ending in ".xls" the tab separator. False when nothing was written;
+    // an existing file is then left as it was.
+    bool ExportTo(const XStringW& path, int filterIndex);
+
+    // The web page of a product's archive: site (scheme and host name) + "/html/<code>/" with the
+    // code percent-encoded. Empty unless site is an http or https address and the code is a
+    // product's (not empty, not "--").
+    static XStringW ArchiveAddress(const XStringW& site, const XStringW& code);
 
     // The company without its leading part up to the first "-" after the first character; "--"
     // (no company) stays as it is.
@@ -77,6 +118,11 @@ protected:
     IConcernFundModule* WatchedList() override;
 
 private:
+    enum HotKeyIndex { ArchiveHotKey, AddWatchHotKey, RemoveWatchHotKey, RefreshHotKey };
+    bool TestHotKey(int vk, HotKeyIndex which, void (IMenuToolModule::*read)(HotKey&));
+    // The "code" of the current row; false with no current row.
+    bool CurrentCode(XStringW& code);
+    XStringW ArchiveSite();
     static void ApplyTopRule(const XStringW& rule, Data::ITopSorter* sorter, Data::IDataView* view);
     XStringW FillTitles(XStringW header) const;
     // The saved header text (saved set) when the key exists, else the default one; empty

@@ -140,9 +140,31 @@ void AssembleFinanceModuleImpl::refresh() {
     page.productGrid().Invalidate(true);
 }
 
-bool AssembleFinanceModuleImpl::preTranslateMessage(const MSG&) {
-    // The grid's hot keys (archive, watched list, refresh) are not offered yet; until then no
-    // key message is consumed.
+bool AssembleFinanceModuleImpl::preTranslateMessage(const MSG& msg) {
+    // Called from the host's message loop: nothing may escape into it.
+    try {
+        if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) || !page.isVisible())
+            return false;
+        AssembleFinanceGrid& grid = page.productGrid();
+        const int vk = static_cast<int>(msg.wParam);
+        if (grid.IsArchiveKey(vk)) {
+            grid.OpenArchive();
+            return true;
+        }
+        if (grid.IsAddWatchKey(vk)) {
+            grid.AddToWatchList();
+            return true;
+        }
+        if (grid.IsRemoveWatchKey(vk)) {
+            grid.RemoveFromWatchList();
+            return true;
+        }
+        if (grid.IsRefreshKey(vk)) {
+            refresh();
+            return true;
+        }
+    } catch (...) {
+    }
     return false;
 }
 

@@ -55,6 +55,8 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             target = &o.dumpPath;
         else if (a == L"--module")
             target = &o.modulePath;
+        else if (a == L"--export")
+            target = &o.exportPath;
         else if (a == L"--keyword" || a == L"--filter") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return fail(L"missing value for " + a);
@@ -71,13 +73,19 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             }
             o.filterSteps.push_back(step);
             continue;
-        } else if (a != L"--exit-after")
+        } else if (a != L"--exit-after" && a != L"--export-filter")
             return fail(L"unknown option: " + a);
         if (i + 1 >= args.size() || args[i + 1].empty())
             return fail(L"missing value for " + a);
         const std::wstring& value = args[++i];
         if (target) {
             *target = value;
+            continue;
+        }
+        if (a == L"--export-filter") {
+            if (value != L"1" && value != L"2" && value != L"3")
+                return fail(L"--export-filter wants 1, 2 or 3, got: " + value);
+            o.exportFilter = value[0] - L'0';
             continue;
         }
         wchar_t* end = nullptr;
@@ -89,13 +97,16 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
     int y, m, d;
     if (!o.endDate.empty() && !parseIsoDate(o.endDate, y, m, d))
         return fail(L"--end-date wants YYYY-MM-DD, got: " + o.endDate);
+    if (o.exportFilter != 0 && o.exportPath.empty())
+        return fail(L"--export-filter needs --export FILE");
     return o;
 }
 
 std::wstring ClientOptions::usage() {
     return L"Client.exe [--database FILE] [--profile DIR] [--end-date YYYY-MM-DD]\n"
            L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]\n"
-           L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...";
+           L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...\n"
+           L"           [--export FILE [--export-filter 1|2|3]]";
 }
 
 } // namespace Client

@@ -13,6 +13,8 @@ struct ClientOptions {
     std::wstring screenshotPath; // --screenshot FILE.png, then exit
     std::wstring dumpPath;       // --dump FILE: the product table as tab-separated UTF-8
     std::wstring modulePath;     // --module DLL (default: mod_AssembleFinance.dll)
+    std::wstring exportPath;     // --export FILE: the grid's export command, run as a user would
+    int exportFilter = 0;        // --export-filter 1|2|3; 0: by the name (3 for ".xls", else 1)
     double exitAfterSeconds = 0; // --exit-after SECONDS; 0 keeps running
     // --keyword TEXT and --filter COLUMN=VALUE (both repeatable), applied through the page's
     // filter bar in the order given, after the page has loaded.

@@ -24,7 +24,11 @@ std::wstring programDirectory();
 // when it cannot be read.
 std::wstring moduleDirectory(HMODULE module);
 
-// The stores are files inside profileDir; themes are looked for in programDir\themes.
+// The stores are files inside profileDir; themes are looked for in programDir\themes. System
+// settings the profile lacks are taken from the shipped programDir\system.conf.
 HostServices createHostServices(const std::wstring& profileDir, const std::wstring& programDir);
+
+// Copies every key of the shipped store file that system lacks into system; returns how many.
+int applyShippedDefaults(Conf::IConfManager* system, const std::wstring& shippedFile);
 
 } // namespace Client

@@ -6,6 +6,7 @@
 #include "ClientServices.h"
 #include "DatePickerDriver.h"
 #include "FilterBarDriver.h"
+#include "GridExportDriver.h"
 #include "Kernel.h"
 #include "HotKeyText.h"
 #include "OutputFile.h"
@@ -163,7 +164,8 @@ bool ClientSession::start() {
     filtersPending_ = !options_.filterSteps.empty();
     if (filtersPending_)
         SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
-    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty();
+    snapshotPending_ =
+        !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
     if (snapshotPending_)
         SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
     if (options_.exitAfterSeconds > 0)
@@ -320,9 +322,23 @@ void ClientSession::takeSnapshot() {
         else
             note(L"table not written: " + (module_.module ? message : std::wstring(L"no module")));
     }
+    if (!options_.exportPath.empty())
+        exportGrid();
     // A one-shot run ends once it has what it came for, unless told how long to stay.
     if (options_.exitAfterSeconds <= 0)
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+}
+
+bool ClientSession::exportGrid() {
+    TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
+    HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
+    const int filter =
+        options_.exportFilter ? options_.exportFilter : defaultExportFilter(options_.exportPath);
+    std::wstring message;
+    bool ok = exportThroughGrid(root, options_.exportPath, filter, message);
+    note((ok ? L"export written: " : L"export not written: ") + options_.exportPath + L" (" + message +
+         L", filter " + std::to_wstring(filter) + L")");
+    return ok;
 }
 
 void ClientSession::onCommand(int id) {

@@ -55,6 +55,8 @@ public:
     void raiseBuyRedeemUpdate();
     void switchTheme();
     bool applyEndDate(const std::wstring& isoDate);
+    // --export: the grid's export command on the shown page, as a user runs it.
+    bool exportGrid();
     // The date in the shown page's picker as "YYYY-MM-DD", or "" without one.
     std::wstring pickedDate() const;
 

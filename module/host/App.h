@@ -91,6 +91,21 @@ struct HotKey {
     uint8_t alt = 0;
     uint8_t padding = 0;
     int32_t key = 0;
+
+    // A key-down of vk is this binding: the key is the same and the one modifier that counts
+    // (Ctrl, else Alt, else Shift, whichever is required first) is down now. Only the key's
+    // current state is asked; "pressed at some time since the last call" is not "down".
+    bool Matches(int vk) const {
+        if (key != vk)
+            return false;
+        if (ctrl)
+            return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+        if (alt)
+            return (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+        if (shift)
+            return (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+        return true;
+    }
 };
 static_assert(sizeof(HotKey) == 8, "HotKey layout is shared with the host");
 

@@ -8,6 +8,7 @@
 #include "ClientDatabase.h"
 #include "ClientOptions.h"
 #include "ClientServices.h"
+#include "GridExportDriver.h"
 #include "HostServices.h"
 #include "HostModules.h"
 #include "FakeTable.h"
@@ -58,6 +59,30 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
         EXPECT_FALSE(b.ok) << std::string(bad[0].begin(), bad[0].end());
         EXPECT_FALSE(b.error.empty());
     }
+}
+
+TEST(ClientOptions, ExportTakesAFileAndOptionallyItsFilter) {
+    ClientOptions o = ClientOptions::parse({L"--export", L"out.csv"});
+    ASSERT_TRUE(o.ok);
+    EXPECT_EQ(o.exportPath, L"out.csv");
+    EXPECT_EQ(o.exportFilter, 0);
+    o = ClientOptions::parse({L"--export-filter", L"2", L"--export", L"out.xls"});
+    ASSERT_TRUE(o.ok);
+    EXPECT_EQ(o.exportFilter, 2);
+    for (std::vector<std::wstring> bad :
+         std::vector<std::vector<std::wstring>>{{L"--export"},
+                                                {L"--export", L"a.csv", L"--export-filter", L"4"},
+                                                {L"--export", L"a.csv", L"--export-filter", L"01"},
+                                                {L"--export-filter", L"1"}}) {
+        ClientOptions b = ClientOptions::parse(bad);
+        EXPECT_FALSE(b.ok) << b.error.size();
+    }
+    // Without a filter the name decides, in any letter case.
+    EXPECT_EQ(defaultExportFilter(L"a.csv"), 1);
+    EXPECT_EQ(defaultExportFilter(L"a"), 1);
+    EXPECT_EQ(defaultExportFilter(L"a.xlsx"), 1);
+    EXPECT_EQ(defaultExportFilter(L"a.xls"), 3);
+    EXPECT_EQ(defaultExportFilter(L"C:\\b\\A.XlS"), 3);
 }
 
 TEST(ClientOptions, IsoDatesFollowTheCalendar) {
@@ -403,4 +428,33 @@ TEST(ClientStart, FindsItsFolderBeyondMaxPath) {
     DeleteFileW(dll.c_str());
     for (auto it = folders.rbegin(); it != folders.rend(); ++it)
         RemoveDirectoryW(it->c_str());
+}
+
+TEST(ClientServices, ShippedDefaultsFillOnlyWhatTheProfileLacks) {
+    std::wstring shipped = tempFile(L"client_test_shipped.conf");
+    std::wstring profile = tempFile(L"client_test_system.conf");
+    DeleteFileW(profile.c_str());
+    {
+        XComPtr<Conf::IConfManager> defaults = createConfManager(shipped.c_str(), L"Client2/System/");
+        XComPtr<Conf::IConfValue> value = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+        value->setString(L"https://archive.example.com");
+        defaults->openKey(L"Client2/System/ArchiveSite")->setValue(value.get());
+        value->setString(L"a=b\\c\nd");
+        defaults->openKey(L"Client2/System/Odd=Key")->setValue(value.get());
+    }
+    XComPtr<Conf::IConfManager> system = createConfManager(profile.c_str(), L"Client2/System/");
+    XComPtr<Conf::IConfValue> own = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+    own->setString(L"http://mine.example");
+    system->openKey(L"Client2/System/ArchiveSite")->setValue(own.get());
+    EXPECT_EQ(applyShippedDefaults(system.get(), shipped), 1);
+    EXPECT_EQ(system->getKey(L"Client2/System/ArchiveSite")
+                  ->getValue()
+                  ->getString()
+                  .compare(L"http://mine.example"),
+              0);
+    EXPECT_EQ(system->getKey(L"Client2/System/Odd=Key")->getValue()->getString().compare(L"a=b\\c\nd"), 0);
+    EXPECT_EQ(applyShippedDefaults(system.get(), shipped), 0);
+    EXPECT_EQ(applyShippedDefaults(system.get(), tempFile(L"no_such_file.conf")), 0);
+    DeleteFileW(shipped.c_str());
+    DeleteFileW(profile.c_str());
 }

@@ -244,3 +244,43 @@ TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
     EXPECT_FALSE(module->selectByCode(L"no such code"));
     session.shutdown();
 }
+
+TEST(ModuleDll, ClientExportsTheGridAsAUserWouldAndShipsTheArchiveSite) {
+    SampleOptions options;
+    options.products = 30;
+    options.days = 10;
+    const std::wstring file = scratch(L"export.db");
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    Client::ClientOptions o;
+    o.databasePath = file;
+    o.profileDir = scratch(L"export_profile");
+    o.exportPath = scratch(L"exported.XLS");
+    o.exportFilter = 2;
+    DeleteFileW(o.exportPath.c_str());
+    Client::ClientSession session(o);
+    ASSERT_TRUE(session.start());
+    ASSERT_TRUE(session.module().ok());
+    XComPtr<Conf::IConfKey> site =
+        session.app()->getSystemConfManager()->getKey(L"Client2/System/ArchiveSite");
+    ASSERT_TRUE(site);
+    EXPECT_EQ(std::wstring(site->getValue()->getString().c_str()), L"https://archive.example.com");
+
+    ASSERT_TRUE(session.exportGrid());
+    EXPECT_EQ(session.summary().back().rfind(L"export written: " + o.exportPath, 0), 0u);
+    // UTF-8 by the filter, tabs by the name; one line per product after the header.
+    HANDLE h =
+        CreateFileW(o.exportPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::string bytes(1 << 20, '\0');
+    DWORD read = 0;
+    ReadFile(h, &bytes[0], DWORD(bytes.size()), &read, nullptr);
+    CloseHandle(h);
+    bytes.resize(read);
+    EXPECT_EQ(bytes.substr(0, 4), "\xEF\xBB\xBF\"");
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'),
+              1 + static_cast<IAssembleFinanceModule*>(session.module().module)->getDataTable()->rowCount());
+    EXPECT_NE(bytes.find("\"\t\""), std::string::npos);
+    session.shutdown();
+    DeleteFileW(o.exportPath.c_str());
+}

@@ -113,7 +113,7 @@ TEST_F(ModuleInHost, InitialisationWiresPageEventsButtonAndKeyHandler) {
     frame->clickToolButton(0);
     EXPECT_TRUE(page().isVisible());
 
-    // Key messages pass through until the grid's hot keys are offered.
+    // This host has no menu tool, so no key is a hot key and every key passes.
     MSG key{page().hwnd, WM_KEYDOWN, VK_F5, 0, 0, {}};
     EXPECT_FALSE(module->preTranslateMessage(key));
     EXPECT_FALSE(app->preTranslate(key));

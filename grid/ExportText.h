@@ -1,0 +1,45 @@
+// The text of an exported product list, kept apart from the grid's window so that it can be
+// checked alone: which header items become columns and under which captions, how one field is
+// written, and the bytes of the finished file.
+#pragma once
+
+#include <string>
+#include <vector>
+#include "module/host/XString.h"
+
+struct ExportColumn {
+    XStringW caption; // the title, or "<group caption> <title>" for a column inside a group
+    XStringW name;
+};
+
+// The columns of a header definition, in document order: items shown for the export (no
+// `visible`, or exactly "true") with both `title` and `name`. The columns of a shown group come
+// in its place, captioned with the group's caption, a blank and their own title. An item that
+// cannot be read is skipped. False (and no columns) when the definition cannot be read at all.
+bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns);
+
+class ExportText {
+public:
+    explicit ExportText(wchar_t separator) : separator_(separator) {}
+
+    // Appends the text quoted, then the separator. A quote inside is doubled so the field does
+    // not end early, and a text a spreadsheet would run as a formula gets a leading apostrophe.
+    void field(const wchar_t* text, int length);
+    void field(const XStringW& text) { field(text.c_str(), text.length()); }
+    void endLine() { text_.append(L"\r\n", 2); }
+    void reserve(size_t characters) { text_.reserve(characters); }
+    const std::wstring& text() const { return text_; }
+
+    // Starts with "=", "+", "@", a tab or a carriage return, or with "-" not followed by a digit
+    // or a decimal point. "--", the grid's text for a missing value, is no formula and stays.
+    static bool RunsAsFormula(const wchar_t* text, int length);
+
+    // The byte order mark of the encoding: FF FE for UTF-16 little-endian, EF BB BF for UTF-8.
+    static std::string ByteOrderMark(bool utf8);
+    // The text in the file's encoding, without the mark.
+    static std::string Encode(const std::wstring& text, bool utf8);
+
+private:
+    std::wstring text_;
+    wchar_t separator_;
+};

@@ -1,0 +1,124 @@
+#include "GridExportDriver.h"
+
+#include <cwctype>
+#include "DataGrid.h"
+#include "ModalAnswers.h"
+
+namespace Client {
+
+namespace {
+
+const wchar_t kExportItem[] = L"数据导出";
+
+BOOL CALLBACK findGrid(HWND hwnd, LPARAM found) {
+    wchar_t name[32] = {};
+    GetClassNameW(hwnd, name, 32);
+    if (lstrcmpW(name, L"XDataGrid") == 0 && IsWindowVisible(hwnd)) {
+        *reinterpret_cast<HWND*>(found) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool lastWrite(const std::wstring& path, FILETIME& time, ULONGLONG& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    time = data.ftLastWriteTime;
+    size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+} // namespace
+
+HWND findGridWindow(HWND root) {
+    HWND found = nullptr;
+    if (!root)
+        return nullptr;
+    findGrid(root, reinterpret_cast<LPARAM>(&found));
+    if (!found)
+        EnumChildWindows(root, &findGrid, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+bool firstRowPoint(HWND grid, POINT& point) {
+    // Control.dll is the client's own library: its window object is found through the property
+    // it keeps on the window, and asked where its rows are.
+    auto* window = static_cast<XWin*>(GetPropW(grid, L"XWin.self"));
+    auto* dataGrid = dynamic_cast<XDataGrid*>(window);
+    if (!dataGrid || dataGrid->GetRowsCount() <= 0)
+        return false;
+    RECT client{};
+    GetClientRect(grid, &client);
+    const int x = 8, top = dataGrid->GetTopRow();
+    for (int y = 0; y < client.bottom; ++y) {
+        int area = XDataGrid::HitNone;
+        int row = dataGrid->HitTest(x, y, nullptr, &area);
+        if (area == XDataGrid::HitCell && row == top) {
+            // The middle of the row's first lines is safely inside it.
+            point = {x, y + 3};
+            return true;
+        }
+    }
+    return false;
+}
+
+int defaultExportFilter(const std::wstring& path) {
+    if (path.size() < 4)
+        return 1;
+    std::wstring tail = path.substr(path.size() - 4);
+    for (wchar_t& c : tail)
+        c = wchar_t(std::towupper(c));
+    return tail == L".XLS" ? 3 : 1;
+}
+
+bool exportThroughGrid(HWND pageRoot, const std::wstring& path, int filterIndex, std::wstring& message) {
+    HWND grid = findGridWindow(pageRoot);
+    POINT point{};
+    if (!grid) {
+        message = L"no grid on the page";
+        return false;
+    }
+    if (!firstRowPoint(grid, point)) {
+        message = L"the grid shows no row to right-click";
+        return false;
+    }
+    FILETIME before{};
+    ULONGLONG sizeBefore = 0;
+    const bool existed = lastWrite(path, before, sizeBefore);
+
+    ModalAnswers answers;
+    answers.chooseMenuItem(kExportItem);
+    answers.answerSaveDialog(path, filterIndex);
+    answers.answerOverwrite(true);
+    SendMessageW(grid, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
+    SendMessageW(grid, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));
+    // The chosen item arrives as a posted WM_COMMAND; the export runs while it is dispatched.
+    MSG msg;
+    while (PeekMessageW(&msg, grid, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+        DispatchMessageW(&msg);
+
+    if (!answers.menuSeen) {
+        message = L"no context menu";
+        return false;
+    }
+    if (!answers.menuItemFound) {
+        message = L"no 数据导出 in the context menu";
+        return false;
+    }
+    if (!answers.saveDialog.seen) {
+        message = L"no save dialog";
+        return false;
+    }
+    FILETIME after{};
+    ULONGLONG sizeAfter = 0;
+    if (!lastWrite(path, after, sizeAfter) ||
+        (existed && CompareFileTime(&before, &after) == 0 && sizeBefore == sizeAfter)) {
+        message = L"the file was not written";
+        return false;
+    }
+    message = std::to_wstring(sizeAfter) + L" bytes";
+    return true;
+}
+
+} // namespace Client

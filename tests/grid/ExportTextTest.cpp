@@ -1,0 +1,88 @@
+// The export's text without a window: which header items become columns, how a field is written
+// so that spreadsheets read it back as shown, and the bytes of each encoding.
+#include <gtest/gtest.h>
+#include <objbase.h>
+#include "grid/ExportText.h"
+
+namespace {
+
+std::wstring written(const wchar_t* text, wchar_t separator = L',') {
+    ExportText out(separator);
+    out.field(XStringW(text));
+    return out.text();
+}
+
+std::vector<std::wstring> captions(const wchar_t* header, bool* readable = nullptr) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::vector<ExportColumn> columns;
+    bool ok = ExportColumns(XStringW(header), columns);
+    if (readable)
+        *readable = ok;
+    std::vector<std::wstring> out;
+    for (const ExportColumn& c : columns)
+        out.push_back(std::wstring(c.caption.c_str()) + L"|" + c.name.c_str());
+    return out;
+}
+
+} // namespace
+
+TEST(ExportText, FieldsAreQuotedWithInnerQuotesDoubled) {
+    EXPECT_EQ(written(L"稳健一号"), L"\"稳健一号\",");
+    EXPECT_EQ(written(L"", L'\t'), L"\"\"\t");
+    EXPECT_EQ(written(L"他说\"好\",行"), L"\"他说\"\"好\"\",行\",");
+    EXPECT_EQ(written(L"\"\""), L"\"\"\"\"\"\",");
+    EXPECT_EQ(written(L"a\r\nb"), L"\"a\r\nb\",");
+    ExportText line(L',');
+    line.field(XStringW(L"a"));
+    line.field(XStringW(L"b"));
+    line.endLine();
+    EXPECT_EQ(line.text(), L"\"a\",\"b\",\r\n");
+}
+
+TEST(ExportText, FormulasGetAnApostropheNumbersAndTheMissingMarkDoNot) {
+    for (const wchar_t* formula : {L"=1+2", L"+86", L"@SUM(A1)", L"\tx", L"\rx", L"-x", L"-", L"-=1", L"---"})
+        EXPECT_EQ(written(formula), std::wstring(L"\"'") + formula + L"\",")
+            << XStringW(formula).toUtf8().c_str();
+    for (const wchar_t* plain : {L"-0.50%", L"-.5", L"-1", L"--", L"", L"a=b", L"1-2", L" =1", L"'x"})
+        EXPECT_EQ(written(plain), std::wstring(L"\"") + plain + L"\",") << XStringW(plain).toUtf8().c_str();
+    // The defence and the quote rule together.
+    EXPECT_EQ(written(L"=\"a\""), L"\"'=\"\"a\"\"\",");
+}
+
+TEST(ExportText, EncodingsCarryTheirMarkAndTheWholeText) {
+    EXPECT_EQ(ExportText::ByteOrderMark(false), std::string("\xFF\xFE"));
+    EXPECT_EQ(ExportText::ByteOrderMark(true), std::string("\xEF\xBB\xBF"));
+    const std::wstring text = L"A净\U0001F600";
+    EXPECT_EQ(ExportText::Encode(text, false), std::string("A\0\xC0\x51\x3D\xD8\x00\xDE", 8));
+    EXPECT_EQ(ExportText::Encode(text, true), std::string("A\xE5\x87\x80\xF0\x9F\x98\x80"));
+    EXPECT_TRUE(ExportText::Encode(L"", true).empty());
+}
+
+TEST(ExportColumns, ShownItemsInDocumentOrderWithGroupsCaptioned) {
+    EXPECT_EQ(captions(LR"(<header>
+        <item title="序号" name="_index" visible="false"/>
+        <item title="代码" name="aliascode" visible="true"/>
+        <item title="大写" name="upper" visible="TRUE"/>
+        <item title="空" name="empty" visible=""/>
+        <item name="untitled"/>
+        <item title="nameless"/>
+        <!-- a comment is no column -->
+        <item title="2024-03-05" font="_font_regular">
+          <item title="单位净值" name="value"/>
+          <item title="累计净值" name="totalvalue" visible="false"/>
+          <item name="untitled2"/>
+        </item>
+        <item title="2024-03-04" visible="false"><item title="单位净值" name="previousvalue"/></item>
+        <item><item title="无标题组" name="x"/></item>
+        <item title="名称,简称" name="name"/>
+      </header>)"),
+              (std::vector<std::wstring>{L"代码|aliascode", L"2024-03-05 单位净值|value", L"无标题组|x",
+                                         L"名称,简称|name"}));
+    bool readable = true;
+    EXPECT_TRUE(captions(L"<header/>", &readable).empty());
+    EXPECT_TRUE(readable);
+    EXPECT_TRUE(captions(L"<header><item title=", &readable).empty());
+    EXPECT_FALSE(readable);
+    EXPECT_TRUE(captions(L"", &readable).empty());
+    EXPECT_FALSE(readable);
+}
