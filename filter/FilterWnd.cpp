@@ -442,39 +442,31 @@ void FilterWnd::chooseValue(int id) {
         return;
     }
     auto* values = dynamic_cast<MultiValueFilter*>(condition->filter.get());
-    if (condition->multiSelect) {
-        if (values) {
-            if (values->hasValue(item.value))
-                values->removeValue(item.value.c_str());
-            else
-                values->addValue(item.value.c_str());
-            if (values->getValues().empty()) {
-                removeCondition(condition->id);
-                return;
-            }
-            setValuesCaption(*condition, *values);
-            // The attached filter changed in place: the view filters again.
-            sourceView->refresh(true);
-        } else {
-            if (condition->filter)
-                sourceView->removeFilter(condition->filter);
-            XComPtr<MultiValueFilter> filter = newValueFilter(condition->columnName, item.value);
-            condition->filter = filter.get();
-            sourceView->addFilter(filter);
-            condition->button.setCaption(condition->prefix + item.value);
-            condition->button.setTooltipText(XStringW());
-        }
-    } else if (values) {
-        values->clearValues();
-        values->addValue(item.value.c_str());
-        sourceView->refresh(true);
-        condition->button.setCaption(condition->prefix + item.value);
-    } else {
+    if (!values) {
+        // The condition held another kind of filter: a value filter takes its place.
         if (condition->filter)
             sourceView->removeFilter(condition->filter);
         XComPtr<MultiValueFilter> filter = newValueFilter(condition->columnName, item.value);
         condition->filter = filter.get();
         sourceView->addFilter(filter);
+        condition->button.setCaption(condition->prefix + item.value);
+        condition->button.setTooltipText(XStringW());
+    } else if (condition->multiSelect) {
+        if (values->hasValue(item.value))
+            values->removeValue(item.value.c_str());
+        else
+            values->addValue(item.value.c_str());
+        if (values->getValues().empty()) {
+            removeCondition(condition->id);
+            return;
+        }
+        setValuesCaption(*condition, *values);
+        // The attached filter changed in place: the view filters again.
+        sourceView->refresh(true);
+    } else {
+        values->clearValues();
+        values->addValue(item.value.c_str());
+        sourceView->refresh(true);
         condition->button.setCaption(condition->prefix + item.value);
     }
     condition->valueText = item.value;
