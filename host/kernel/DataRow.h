@@ -10,20 +10,29 @@ class DataTable;
 
 class DataRow final : public IDataRow {
 public:
+    // A row with cells of its own.
     DataRow(DataTable* table, int columns);
+    // A row whose cells the table has built in its row block at cells; the row destroys them,
+    // the table keeps the memory.
+    DataRow(DataTable* table, DataItem* cells, int columns) : table_(table), items_(cells), count_(columns) {}
+    DataRow(const DataRow&) = delete;
+    DataRow& operator=(const DataRow&) = delete;
+    ~DataRow();
 
     IDataItem& getItem(const wchar_t* name) override;
     IDataItem& getItem(int index) override;
-    int itemCount() const override { return int(items_.size()); }
+    int itemCount() const override { return count_; }
 
-    DataItem* item(int index) {
-        return index >= 0 && index < int(items_.size()) ? &items_[size_t(index)] : nullptr;
-    }
-    void addItem() { items_.emplace_back(table_); }
+    DataItem* item(int index) { return index >= 0 && index < count_ ? &items_[index] : nullptr; }
+    void addItem();
 
 private:
+    bool inBlock() const { return own_.empty() && count_ > 0; }
+
     DataTable* table_;
-    std::vector<DataItem> items_;
+    DataItem* items_ = nullptr; // own_.data(), or the row's place in the table's row block
+    int count_ = 0;
+    std::vector<DataItem> own_;
 };
 
 class EmptyRow final : public IDataRow {

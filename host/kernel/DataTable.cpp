@@ -1,5 +1,8 @@
 #include "DataTable.h"
 
+#include <cstdint>
+#include <new>
+
 namespace Data {
 
 IDataRow& DataTable::getRow(int index) {
@@ -37,11 +40,13 @@ void DataTable::endUpdate() {
 
 void DataTable::clear(int) {
     rows_.clear();
+    blockUsed_ = 0;
     changed();
 }
 
 void DataTable::reset() {
     rows_.clear();
+    blockUsed_ = 0;
     columnIndex_.clear();
     columns_.clear();
     changed();
@@ -66,13 +71,39 @@ int DataTable::addColumn(const wchar_t* name, int valueType) {
 }
 
 int DataTable::addRow() {
-    rows_.emplace_back(this, int(columns_.size()));
+    const size_t columns = columns_.size();
+    if (columns > 0 && block_ && blockCapacity_ - blockUsed_ >= columns) {
+        DataItem* cells = block_.get() + blockUsed_;
+        for (size_t i = 0; i < columns; ++i)
+            new (cells + i) DataItem(this);
+        rows_.emplace_back(this, cells, int(columns));
+        blockUsed_ += columns;
+    } else {
+        rows_.emplace_back(this, int(columns));
+    }
     changed();
     return int(rows_.size()) - 1;
 }
 
-void DataTable::reserveRows(int) {
-    // Rows live in a deque, which needs no reservation to keep their addresses.
+void DataTable::reserveRows(int count) {
+    // Rows live in a deque, which needs no reservation to keep their addresses; this only
+    // prepares the block for their cells. Rows already in the block keep it as it is.
+    const size_t columns = columns_.size();
+    if (count <= 0 || columns == 0 || blockUsed_ > 0)
+        return;
+    const size_t need = size_t(count) * columns;
+    if (need > SIZE_MAX / sizeof(DataItem))
+        return;
+    // A much smaller fill gives the memory back rather than holding on to the largest one.
+    if (blockCapacity_ >= need && blockCapacity_ / 2 <= need)
+        return;
+    block_.reset();
+    blockCapacity_ = 0;
+    // Without a block the rows get cells of their own, as before.
+    if (void* memory = std::malloc(need * sizeof(DataItem))) {
+        block_.reset(static_cast<DataItem*>(memory));
+        blockCapacity_ = need;
+    }
 }
 
 const DataItem* DataTable::cellAt(int row, int column) const {

@@ -231,4 +231,73 @@ TEST(DataTable, TextsOfEveryLengthSurviveRewritesAndMovesOfTheirCells) {
     EXPECT_TRUE(table->getRow(0).getItem(L"id").isNull());
 }
 
+TEST(DataTable, ReservedRowsReadBackThroughRefillsOfEveryShape) {
+    // A fill announced by reserveRows keeps its cells apart from rows added otherwise, and a
+    // clear keeps that memory for the next fill: every refill below (same size, longer texts,
+    // more rows than announced, fewer rows, other columns) must read back only its own values.
+    const std::wstring longs[] = {L"集合理财产品名称很长", L"a longer text than the cell holds", L"12345678"};
+    XComPtr<IDataTable> table = idValueTable(ValueText);
+    auto fill = [&](int reserved, int rows, int round) {
+        table->clear(0);
+        table->reserveRows(reserved);
+        for (int r = 0; r < rows; ++r) {
+            // Texts move between short and long from round to round; a real and a null too.
+            const std::wstring id = round % 2 ? longs[r % 3] + std::to_wstring(r) : std::to_wstring(r);
+            IDataRow& row = table->getRow(table->addRow());
+            row.getItem(L"id").setText(id.c_str());
+            if ((r + round) % 3 == 1)
+                row.getItem(L"value").setDouble(r + round * 0.25);
+            else if ((r + round) % 3 == 2)
+                row.getItem(L"value").setText(longs[(r + round) % 3].c_str());
+        }
+    };
+    auto check = [&](int rows, int round) {
+        ASSERT_GE(table->rowCount(), rows) << "round " << round;
+        for (int r = 0; r < rows; ++r) {
+            IDataRow& row = table->getRow(r);
+            const std::wstring id = round % 2 ? longs[r % 3] + std::to_wstring(r) : std::to_wstring(r);
+            EXPECT_EQ(std::wstring(row.getItem(L"id").getText().c_str()), id) << round << "/" << r;
+            IDataItem& value = row.getItem(L"value");
+            if ((r + round) % 3 == 1)
+                EXPECT_EQ(value.getDouble(), r + round * 0.25) << round << "/" << r;
+            else if ((r + round) % 3 == 2)
+                EXPECT_EQ(std::wstring(value.getText().c_str()), longs[(r + round) % 3]) << round << "/" << r;
+            else
+                EXPECT_TRUE(value.isNull()) << round << "/" << r;
+        }
+    };
+    const int shapes[][2] = {{50, 50}, {50, 50}, {50, 80}, {200, 200}, {3, 3}, {0, 7}, {60, 60}};
+    for (int round = 0; round < 7; ++round) {
+        fill(shapes[round][0], shapes[round][1], round);
+        check(shapes[round][1], round);
+        EXPECT_EQ(table->rowCount(), shapes[round][1]);
+    }
+
+    // A column added to the filled rows, then rows added past the announced number and an
+    // announcement while rows are there: old values stay, new cells are null and writable.
+    EXPECT_EQ(table->addColumn(L"extra", ValueInteger), 2);
+    table->reserveRows(10);
+    for (int r = 0; r < 5; ++r)
+        table->getRow(table->addRow()).getItem(L"id").setText(longs[r % 3].c_str());
+    check(60, 6); // the first 60 rows as before
+    ASSERT_EQ(table->rowCount(), 65);
+    for (int r = 0; r < 65; ++r) {
+        IDataRow& row = table->getRow(r);
+        ASSERT_EQ(row.itemCount(), 3);
+        EXPECT_TRUE(row.getItem(L"extra").isNull()) << r;
+        row.getItem(L"extra").setInt(r);
+    }
+    EXPECT_EQ(table->getRow(30).getItem(L"extra").getInt(), 30);
+    EXPECT_EQ(std::wstring(table->getRow(62).getItem(L"id").getText().c_str()), longs[2]);
+
+    // After a reset the same memory serves rows of another width.
+    table->reset();
+    table->addColumn(L"only", ValueText);
+    table->reserveRows(400);
+    for (int r = 0; r < 400; ++r)
+        table->getRow(table->addRow()).getItem(0).setText(longs[r % 3].c_str());
+    ASSERT_EQ(table->getRow(399).itemCount(), 1);
+    EXPECT_EQ(std::wstring(table->getRow(398).getItem(L"only").getText().c_str()), longs[2]);
+}
+
 } // namespace
