@@ -84,6 +84,7 @@ public:
     virtual int addColumn(const wchar_t* name, int valueType) = 0;
     // Appends an empty row and returns its index.
     virtual int addRow() = 0;
+    // Announces that count rows follow, so that the table can prepare their memory at once.
     virtual void reserveRows(int count) = 0;
 
 protected:
