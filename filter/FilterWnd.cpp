@@ -110,8 +110,10 @@ void FilterWnd::addColumn(const XStringW& name, const XStringW& title, bool show
     column.hasValues = hasValues;
     column.multiSelect = multiSelect;
     columns.push_back(column);
-    if (hasValues)
-        valueSets[name].collect(valueView, name.c_str());
+    if (hasValues) {
+        valueSets[name].clear();
+        valuesStale = true;
+    }
     if (showButton || locked)
         addCondition(name, title, title, nullptr, prefix, locked, multiSelect);
 }
@@ -132,21 +134,25 @@ void FilterWnd::applyTheme(ITheme* theme) {
 }
 
 void FilterWnd::onViewChanged(Data::IDataView*) {
-    // Called from the host's view: nothing raised while reading its cells goes back into it. A set
-    // that could not be read in full offers what was read.
+    valuesStale = true;
+}
+
+void FilterWnd::collectValuesIfStale() const {
+    if (!valuesStale)
+        return;
+    valuesStale = false;
+    // Read from a window procedure or a const reader: nothing raised while reading the host's
+    // cells goes further. A set that could not be read in full offers what was read.
     try {
-        collectValues();
+        for (const ColumnDef& column : columns)
+            if (column.hasValues)
+                valueSets[column.name].collect(valueView, column.name.c_str());
     } catch (...) {
     }
 }
 
-void FilterWnd::collectValues() {
-    for (const ColumnDef& column : columns)
-        if (column.hasValues)
-            valueSets[column.name].collect(valueView, column.name.c_str());
-}
-
 const ValueSet* FilterWnd::valueSet(const XStringW& column) const {
+    collectValuesIfStale();
     auto it = valueSets.find(column);
     return it == valueSets.end() ? nullptr : &it->second;
 }
@@ -325,6 +331,7 @@ void FilterWnd::addValueItems(HMENU menu, const XStringW& column, const XStringW
 
 void FilterWnd::showMoreMenu(HWND button) {
     destroyMenus();
+    collectValuesIfStale();
     currentMenu.reset(CreatePopupMenu());
     HMENU menu = currentMenu.get();
     if (!menu)
@@ -359,6 +366,7 @@ void FilterWnd::showMoreMenu(HWND button) {
 
 void FilterWnd::showConditionMenu(Condition& condition, HWND button) {
     destroyMenus();
+    collectValuesIfStale();
     currentMenu.reset(CreatePopupMenu());
     HMENU menu = currentMenu.get();
     if (!menu)
@@ -434,39 +442,31 @@ void FilterWnd::chooseValue(int id) {
         return;
     }
     auto* values = dynamic_cast<MultiValueFilter*>(condition->filter.get());
-    if (condition->multiSelect) {
-        if (values) {
-            if (values->hasValue(item.value))
-                values->removeValue(item.value.c_str());
-            else
-                values->addValue(item.value.c_str());
-            if (values->getValues().empty()) {
-                removeCondition(condition->id);
-                return;
-            }
-            setValuesCaption(*condition, *values);
-            // The attached filter changed in place: the view filters again.
-            sourceView->refresh(true);
-        } else {
-            if (condition->filter)
-                sourceView->removeFilter(condition->filter);
-            XComPtr<MultiValueFilter> filter = newValueFilter(condition->columnName, item.value);
-            condition->filter = filter.get();
-            sourceView->addFilter(filter);
-            condition->button.setCaption(condition->prefix + item.value);
-            condition->button.setTooltipText(XStringW());
-        }
-    } else if (values) {
-        values->clearValues();
-        values->addValue(item.value.c_str());
-        sourceView->refresh(true);
-        condition->button.setCaption(condition->prefix + item.value);
-    } else {
+    if (!values) {
+        // The condition held another kind of filter: a value filter takes its place.
         if (condition->filter)
             sourceView->removeFilter(condition->filter);
         XComPtr<MultiValueFilter> filter = newValueFilter(condition->columnName, item.value);
         condition->filter = filter.get();
         sourceView->addFilter(filter);
+        condition->button.setCaption(condition->prefix + item.value);
+        condition->button.setTooltipText(XStringW());
+    } else if (condition->multiSelect) {
+        if (values->hasValue(item.value))
+            values->removeValue(item.value.c_str());
+        else
+            values->addValue(item.value.c_str());
+        if (values->getValues().empty()) {
+            removeCondition(condition->id);
+            return;
+        }
+        setValuesCaption(*condition, *values);
+        // The attached filter changed in place: the view filters again.
+        sourceView->refresh(true);
+    } else {
+        values->clearValues();
+        values->addValue(item.value.c_str());
+        sourceView->refresh(true);
         condition->button.setCaption(condition->prefix + item.value);
     }
     condition->valueText = item.value;

@@ -74,7 +74,8 @@ public:
                    const XStringW& prefix, bool multiSelect);
     void applyTheme(ITheme* theme);
 
-    // The value view's rows changed: every value set is collected again.
+    // The value view's rows changed: every value set is collected again when it is next read (a
+    // menu being built, valueSet), so a load that notifies twice reads the rows once or not at all.
     void onViewChanging(Data::IDataView*) override {}
     void onViewChanged(Data::IDataView* view) override;
 
@@ -103,7 +104,8 @@ private:
     // Lets go of the views: menus destroyed, the value view unbound, every filter detached.
     void releaseViews();
     void layout();
-    void collectValues();
+    // Collects every value set again if the rows changed since they were last collected.
+    void collectValuesIfStale() const;
     Condition* conditionById(int id);
     Condition* conditionByColumn(const XStringW& column);
     // A free id for a condition with a filter, or 0 when every id of that range is taken.
@@ -129,7 +131,9 @@ private:
     XComPtr<Data::IDataView> sourceView;
     XComPtr<Data::IDataView> valueView;
     std::vector<ColumnDef> columns;
-    std::map<XStringW, ValueSet> valueSets;
+    // Collected on demand from a const reader too, hence mutable.
+    mutable std::map<XStringW, ValueSet> valueSets;
+    mutable bool valuesStale = true;
     // Submenus are destroyed with the menu they were inserted into.
     WGUI::UniqueMenu currentMenu;
     std::map<int, MenuItem> menuItems;

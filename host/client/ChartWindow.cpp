@@ -2,26 +2,9 @@
 
 #include <windowsx.h>
 #include "Kernel.h"
+#include "ObjectWindow.h"
 
 namespace Client {
-
-namespace {
-
-ATOM registerChartClass(WNDPROC proc) {
-    static ATOM atom = [proc] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-        // No background brush: every pixel comes from the back buffer.
-        wc.lpszClassName = ChartWindow::kClassName;
-        return RegisterClassExW(&wc);
-    }();
-    return atom;
-}
-
-} // namespace
 
 ChartWindow::ChartWindow(IThemeMgr* themes) : themes_(themes), colors_(chartColors(nullptr)) {
     if (XComPtr<IEvent> e = createEvent("event_theme_changed"))
@@ -46,7 +29,8 @@ bool ChartWindow::show(HWND owner, ChartData data) {
     data_ = std::move(data);
     hover_ = -1;
     if (!hwnd_) {
-        if (!registerChartClass(&ChartWindow::windowProc))
+        // No background brush: every pixel comes from the back buffer.
+        if (!registerClientClass(kClassName, &ChartWindow::windowProc, IDC_CROSS, nullptr))
             return false;
         CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 760, 440,
                         owner, nullptr, GetModuleHandleW(nullptr), this);
@@ -75,12 +59,9 @@ void ChartWindow::update(ChartData data) {
 }
 
 LRESULT CALLBACK ChartWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<ChartWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = boundWindowObject<ChartWindow>(hwnd, msg, lParam);
+    if (msg == WM_NCCREATE)
         self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<ChartWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (msg == WM_NCDESTROY && self) {
         // Closed by the user or with its owner: the next showChart makes a new window.
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -89,13 +70,8 @@ LRESULT CALLBACK ChartWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
         self->tracking_ = false;
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        return self->handle(msg, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    return handleGuarded(self != nullptr, hwnd, msg, wParam, lParam,
+                         [&] { return self->handle(msg, wParam, lParam); });
 }
 
 LRESULT ChartWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

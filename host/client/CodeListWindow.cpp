@@ -4,24 +4,11 @@
 #include <algorithm>
 #include <cstdio>
 #include "Kernel.h"
+#include "ObjectWindow.h"
 
 namespace Client {
 
 namespace {
-
-ATOM registerListClass(WNDPROC proc) {
-    static ATOM atom = [proc] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = CodeListWindow::kClassName;
-        return RegisterClassExW(&wc);
-    }();
-    return atom;
-}
 
 void setFont(HWND hwnd) {
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -38,7 +25,8 @@ CodeListWindow::~CodeListWindow() {
 
 bool CodeListWindow::show(HWND owner) {
     if (!hwnd_) {
-        if (!registerListClass(&CodeListWindow::windowProc))
+        if (!registerClientClass(kClassName, &CodeListWindow::windowProc, IDC_ARROW,
+                                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
             return false;
         CreateWindowExW(0, kClassName, source_.title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                         CW_USEDEFAULT, CW_USEDEFAULT, 560, 360, owner, nullptr, GetModuleHandleW(nullptr),
@@ -143,19 +131,11 @@ bool CodeListWindow::removeSelected() {
 }
 
 LRESULT CALLBACK CodeListWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<CodeListWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* self = boundWindowObject<CodeListWindow>(hwnd, msg, lParam);
+    if (msg == WM_NCCREATE)
         self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CodeListWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        return self->handle(msg, wParam, lParam);
-    } catch (...) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    return handleGuarded(self != nullptr, hwnd, msg, wParam, lParam,
+                         [&] { return self->handle(msg, wParam, lParam); });
 }
 
 LRESULT CodeListWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

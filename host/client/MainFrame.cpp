@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include <commctrl.h>
+#include "ObjectWindow.h"
 
 namespace Client {
 
@@ -167,15 +168,9 @@ void MainFrame::layout() {
 }
 
 LRESULT CALLBACK MainFrame::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        return self->handle(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing thrown by a handler may unwind through the system's window code.
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    auto* self = boundWindowObject<MainFrame>(hwnd, msg, lParam);
+    return handleGuarded(self != nullptr, hwnd, msg, wParam, lParam,
+                         [&] { return self->handle(msg, wParam, lParam); });
 }
 
 LRESULT MainFrame::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -2,6 +2,7 @@
 // while the menus track, as a user would, through the client's own driver.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include "filter/FilterWnd.h"
@@ -308,4 +309,36 @@ TEST(FilterBar, AnAmpersandInACaptionIsShownNotTakenAsAMnemonic) {
     const int withAmpersand = h.bar->getConditions().back().id;
     // Read as a mnemonic, "R&D" would show as an underlined "RD", no wider than "RD".
     EXPECT_GE(captionInkWidth(h.button(withAmpersand)), captionInkWidth(h.button(plain)) + 4);
+}
+
+TEST(FilterBar, MenusOfferTheValuesOfTheLatestReload) {
+    BarHarness h(products());
+    auto offers = [&](int id, const wchar_t* text) {
+        const S items = h.menuOf(id);
+        return std::find(items.begin(), items.end(), text) != items.end();
+    };
+    // The menus have been read once before the reload: what they offer next must not be kept.
+    EXPECT_TRUE(offers(kCompanyButton, L"源信"));
+    EXPECT_FALSE(offers(FilterWnd::kMoreButtonId, L"投资风格/"));
+
+    // A reload as the page makes it: the table in one update, then the sort view refreshed.
+    {
+        XComPtr<Data::IUpdateContext> context = h.table->beginUpdate();
+        h.table->getRow(3).getItem(L"company").setText(L"新华");
+        Data::IDataRow& row = h.table->getRow(h.table->addRow());
+        row.getItem(L"code").setText(L"7");
+        row.getItem(L"investstyle").setText(L"价值型");
+        row.getItem(L"company").setText(L"汇丰");
+        context->commit();
+    }
+    h.sortView->refresh(true);
+
+    EXPECT_TRUE(offers(kCompanyButton, L"新华"));
+    EXPECT_TRUE(offers(kCompanyButton, L"汇丰"));
+    EXPECT_FALSE(offers(kCompanyButton, L"源信"));
+    EXPECT_TRUE(offers(FilterWnd::kMoreButtonId, L"投资风格/"));
+    ASSERT_NE(h.bar->valueSet(L"company"), nullptr);
+    EXPECT_EQ(h.bar->valueSet(L"company")->size(), 6u);
+    ASSERT_TRUE(h.choose(kCompanyButton, {L"新华"}));
+    EXPECT_EQ(h.codes(), S{L"4"});
 }

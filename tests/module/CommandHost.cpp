@@ -6,23 +6,11 @@
 #include "host/client/GridExportDriver.h"
 #include "module/host/Kernel.h"
 #include "tests/wgui/TestWindows.h"
+#include "tests/module/TestDbModule.h"
 
 namespace commandtest {
 
 namespace {
-
-class TestDbModule final : public Client::RefCounted<IDbModule> {
-public:
-    explicit TestDbModule(IDatabase* db) : db_(db) {}
-    bool getModuleInfo(ModuleInfo&) override { return true; }
-    int32_t notify(int32_t, int32_t) override { return 0; }
-    int32_t initialize(IApp*, XStringW&) override { return 0; }
-    void uninitialize() override {}
-    XComPtr<IDatabase> getDatabase() override { return db_; }
-
-private:
-    XComPtr<IDatabase> db_;
-};
 
 const wchar_t* const kProtocols[] = {L"http", L"https"};
 
@@ -95,7 +83,7 @@ CommandHost::CommandHost(const char* extraSql, int width) {
     fundsPool = XComPtr<Client::FundsPoolModule>(new Client::FundsPoolModule(user.get()));
     chart = XComPtr<Client::ChartModule>(new Client::ChartModule());
     app->addModule("mod_MainFrame", frame.get());
-    app->addModule("mod_Database", XComPtr<IModule>(new TestDbModule(database.get())).get());
+    app->addModule("mod_Database", XComPtr<IModule>(new moduletest::TestDbModule(database.get())).get());
     app->addModule("mod_MenuTool", menuTool.get());
     app->addModule("mod_ConcernFund", watched.get());
     app->addModule("mod_FundsPool", fundsPool.get());

@@ -9,23 +9,11 @@
 #include "module/AssembleFinanceModuleImpl.h"
 #include "module/host/Kernel.h"
 #include "tests/page/PageTestHost.h"
+#include "tests/module/TestDbModule.h"
 
 namespace {
 
 const auto* const kGdiplus = ::testing::AddGlobalTestEnvironment(new wguitest::GdiplusEnvironment);
-
-class TestDbModule final : public Client::RefCounted<IDbModule> {
-public:
-    explicit TestDbModule(IDatabase* db) : db_(db) {}
-    bool getModuleInfo(ModuleInfo&) override { return true; }
-    int32_t notify(int32_t, int32_t) override { return 0; }
-    int32_t initialize(IApp*, XStringW&) override { return 0; }
-    void uninitialize() override {}
-    XComPtr<IDatabase> getDatabase() override { return db_; }
-
-private:
-    XComPtr<IDatabase> db_;
-};
 
 // Drops one product from what the grid shows.
 class HideCode final : public Client::RefCounted<Data::IDataFilter> {
@@ -58,7 +46,7 @@ protected:
         SetWindowPos(frame->hwnd(), nullptr, 0, 0, 1100, 700, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(frame->hwnd(), SW_SHOWNOACTIVATE);
         app->addModule("mod_MainFrame", frame.get());
-        app->addModule("mod_Database", XComPtr<IModule>(new TestDbModule(database.get())).get());
+        app->addModule("mod_Database", XComPtr<IModule>(new moduletest::TestDbModule(database.get())).get());
     }
     // The host's order: modules are uninitialised, the frame lets its pages go and closes, and
     // the module object (here, unlike the library's, not process-wide) goes last.
