@@ -1,5 +1,6 @@
 #include "AssembleFinanceGrid.h"
 
+#include <cwchar>
 #include "gridframe/XmlDom.h"
 #include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
@@ -240,17 +241,29 @@ void AssembleFinanceGrid::SetAlwaysTopRule(const XStringW& rule) {
 }
 
 XStringW AssembleFinanceGrid::ShortCompany(const XStringW& company) {
+    XStringW text(company);
+    ShortenCompany(text);
+    return text;
+}
+
+void AssembleFinanceGrid::ShortenCompany(XStringW& company) {
     // The text of a missing value is no name with a leading part.
     if (company == L"--")
-        return company;
+        return;
     int dash = company.find(L'-', 1);
-    return dash < 0 ? company : company.mid(dash + 1);
+    if (dash < 0)
+        return;
+    // In place: the cell's storage is reused for every cell painted or exported.
+    int length = company.length() - dash - 1;
+    wchar_t* text = company.getBuffer(length);
+    std::wmemmove(text, text + dash + 1, size_t(length));
+    company.releaseBuffer(length);
 }
 
 void AssembleFinanceGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& text) {
     GeneralDataGrid::GetItemText(row, column, text);
-    if (column.name == L"company")
-        text = ShortCompany(text);
+    if (column.name.c_str()[0] == L'c' && column.name == L"company")
+        ShortenCompany(text);
 }
 
 IConcernFundModule* AssembleFinanceGrid::WatchedList() {

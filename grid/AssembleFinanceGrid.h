@@ -109,6 +109,8 @@ public:
     // The company without its leading part up to the first "-" after the first character; "--"
     // (no company) stays as it is.
     static XStringW ShortCompany(const XStringW& company);
+    // The same, in the text's own storage.
+    static void ShortenCompany(XStringW& company);
     // The header text as saved: theme font attributes removed from the first two item levels and
     // the two group titles turned back into their placeholders.
     static XStringW HeaderToSave(const XStringW& header, const XStringW& beginTitle,

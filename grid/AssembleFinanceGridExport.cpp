@@ -42,9 +42,9 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex) {
     const int rows = GetRowsCount();
 
     // The whole file is made before the file is opened, so a failure on the way leaves any
-    // existing file as it was.
-    ExportText text(endsWithXls(path) ? L'\t' : L',');
-    text.reserve(size_t(rows + 1) * columns.size() * 12);
+    // existing file as it was. Room for 16 units a field: pages never written are never touched.
+    ExportText text(endsWithXls(path) ? L'\t' : L',', utf8);
+    text.reserve(size_t(rows + 1) * columns.size() * 16);
     if (header) {
         for (const ExportColumn& column : columns)
             text.field(column.caption);
@@ -64,18 +64,14 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex) {
         text.endLine();
     }
     const std::string mark = ExportText::ByteOrderMark(utf8);
-    // UTF-16 is the text's own form: written from where it lies, without a copy.
-    const std::string converted = utf8 ? ExportText::Encode(text.text(), true) : std::string();
-    const void* body = utf8 ? static_cast<const void*>(converted.data()) : text.text().data();
-    const int64_t bodyBytes =
-        utf8 ? int64_t(converted.size()) : int64_t(text.text().size() * sizeof(wchar_t));
 
     // "File.File" writes beside the target and renames on close; released without close (or
     // after a failed write) it leaves the target alone.
     XComPtr<IFile> file = createInstanceAs<IFile>("File.File");
     if (!file || !file->open(path.c_str(), FileModeCreateWrite))
         return false;
-    if (!file->write(mark.data(), int64_t(mark.size())) || !file->write(body, bodyBytes))
+    if (!file->write(mark.data(), int64_t(mark.size())) ||
+        !file->write(text.data(), int64_t(text.byteCount())))
         return false;
     return file->close();
 }

@@ -88,21 +88,109 @@ bool ExportText::RunsAsFormula(const wchar_t* text, int length) {
     }
 }
 
-void ExportText::field(const wchar_t* text, int length) {
-    text_ += L'"';
-    if (RunsAsFormula(text, length))
-        text_ += L'\'';
-    const wchar_t* end = text + length;
-    for (const wchar_t* p = text; p < end;) {
-        const wchar_t* quote = std::find(p, end, L'"');
-        text_.append(p, size_t(quote - p));
-        if (quote == end)
-            break;
-        text_.append(L"\"\"", 2);
-        p = quote + 1;
+namespace {
+
+// The field's UTF-8 bytes into out, which has room for 3 bytes per unit plus 4: a quote doubled
+// takes 2 bytes, a lone surrogate the 3 of U+FFFD, a pair 4 for its 2 units.
+size_t utf8Field(const wchar_t* text, int length, bool apostrophe, char separator, char* out) {
+    char* p = out;
+    *p++ = '"';
+    if (apostrophe)
+        *p++ = '\'';
+    for (int i = 0; i < length; ++i) {
+        unsigned c = text[i];
+        if (c < 0x80) {
+            *p++ = char(c);
+            if (c == '"')
+                *p++ = '"';
+        } else if (c < 0x800) {
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            unsigned next = i + 1 < length ? unsigned(text[i + 1]) : 0;
+            if (c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+                unsigned code = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+                *p++ = char(0xF0 | (code >> 18));
+                *p++ = char(0x80 | ((code >> 12) & 0x3F));
+                *p++ = char(0x80 | ((code >> 6) & 0x3F));
+                *p++ = char(0x80 | (code & 0x3F));
+                ++i;
+            } else {
+                // As the system's conversion writes a surrogate without its partner.
+                *p++ = char(0xEF);
+                *p++ = char(0xBF);
+                *p++ = char(0xBD);
+            }
+        } else {
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
+            *p++ = char(0x80 | (c & 0x3F));
+        }
     }
-    text_ += L'"';
-    text_ += separator_;
+    *p++ = '"';
+    *p++ = separator;
+    return size_t(p - out);
+}
+
+// The same as UTF-16: out has room for 2 units per unit plus 4.
+size_t utf16Field(const wchar_t* text, int length, bool apostrophe, wchar_t separator, wchar_t* out) {
+    wchar_t* p = out;
+    *p++ = L'"';
+    if (apostrophe)
+        *p++ = L'\'';
+    for (int i = 0; i < length; ++i) {
+        *p++ = text[i];
+        if (text[i] == L'"')
+            *p++ = L'"';
+    }
+    *p++ = L'"';
+    *p++ = separator;
+    return size_t(p - out);
+}
+
+} // namespace
+
+void ExportText::field(const wchar_t* text, int length) {
+    if (length < 0)
+        length = 0;
+    const bool apostrophe = RunsAsFormula(text, length);
+    // Cells are short: built on the stack and appended whole.
+    constexpr int kShort = 256;
+    if (utf8_) {
+        const size_t room = size_t(length) * 3 + 4;
+        char stack[kShort * 3 + 4];
+        std::string heap;
+        char* out = length <= kShort ? stack : (heap.resize(room), &heap[0]);
+        bytes_.append(out, utf8Field(text, length, apostrophe, char(separator_), out));
+    } else {
+        const size_t room = size_t(length) * 2 + 4;
+        wchar_t stack[kShort * 2 + 4];
+        std::wstring heap;
+        wchar_t* out = length <= kShort ? stack : (heap.resize(room), &heap[0]);
+        text_.append(out, utf16Field(text, length, apostrophe, separator_, out));
+    }
+}
+
+void ExportText::endLine() {
+    if (utf8_)
+        bytes_.append("\r\n", 2);
+    else
+        text_.append(L"\r\n", 2);
+}
+
+void ExportText::reserve(size_t units) {
+    if (utf8_)
+        bytes_.reserve(units);
+    else
+        text_.reserve(units);
+}
+
+const void* ExportText::data() const {
+    return utf8_ ? static_cast<const void*>(bytes_.data()) : static_cast<const void*>(text_.data());
+}
+
+size_t ExportText::byteCount() const {
+    return utf8_ ? bytes_.size() : text_.size() * sizeof(wchar_t);
 }
 
 std::string ExportText::ByteOrderMark(bool utf8) {

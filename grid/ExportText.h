@@ -20,15 +20,22 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns);
 
 class ExportText {
 public:
-    explicit ExportText(wchar_t separator) : separator_(separator) {}
+    // UTF-16 text, or with utf8 the file's UTF-8 bytes written as each field comes, so that the
+    // export holds one copy of the file and converts it in one pass.
+    explicit ExportText(wchar_t separator, bool utf8 = false) : separator_(separator), utf8_(utf8) {}
 
     // Appends the text quoted, then the separator. A quote inside is doubled so the field does
     // not end early, and a text a spreadsheet would run as a formula gets a leading apostrophe.
     void field(const wchar_t* text, int length);
     void field(const XStringW& text) { field(text.c_str(), text.length()); }
-    void endLine() { text_.append(L"\r\n", 2); }
-    void reserve(size_t characters) { text_.reserve(characters); }
+    void endLine();
+    // Room for this many characters (UTF-16) or bytes (UTF-8).
+    void reserve(size_t units);
+    // The UTF-16 text (empty in UTF-8 mode).
     const std::wstring& text() const { return text_; }
+    // The file's body in its encoding, without the mark.
+    const void* data() const;
+    size_t byteCount() const;
 
     // Starts with "=", "+", "@", a tab or a carriage return, or with "-" not followed by a digit
     // or a decimal point. "--", the grid's text for a missing value, is no formula and stays.
@@ -41,5 +48,7 @@ public:
 
 private:
     std::wstring text_;
+    std::string bytes_;
     wchar_t separator_;
+    bool utf8_;
 };

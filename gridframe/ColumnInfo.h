@@ -39,6 +39,7 @@ public:
     COLORREF color() const { return color_; }
 
     XStringW Format(const Data::IDataItem* value) const { return formatter_->Format(value); }
+    void FormatTo(const Data::IDataItem* value, XStringW& out) const { formatter_->FormatTo(value, out); }
     // The colour key looked up again, e.g. after a new theme; an unknown key keeps the colour.
     void ResolveColor(ITheme* theme);
     // The fixed colour, or the colour of the sign of the text for a column without one.

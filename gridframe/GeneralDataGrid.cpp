@@ -16,15 +16,20 @@ private:
     bool& flag_;
 };
 
-// The same text as XStringW::format(L"%d", value), without parsing a format per cell.
-XStringW decimalText(int value) {
+// The same text as XStringW::format(L"%d", value), written into text's own storage.
+void setDecimalText(int value, XStringW& text) {
     char digits[16];
     std::to_chars_result written = std::to_chars(digits, digits + sizeof(digits), value);
-    wchar_t text[16];
     int length = int(written.ptr - digits);
+    wchar_t* buffer = text.getBuffer(length);
     for (int i = 0; i < length; ++i)
-        text[i] = wchar_t(digits[i]);
-    return XStringW(text, length);
+        buffer[i] = wchar_t(digits[i]);
+    text.releaseBuffer(length);
+}
+
+// Exact name tests for every cell: the first letter decides most columns without a full compare.
+bool isNamed(const XStringW& name, const wchar_t* expected) {
+    return name.c_str()[0] == expected[0] && name == expected;
 }
 
 bool isKeyColumn(const XStringW& name) {
@@ -113,21 +118,23 @@ XStringW GeneralDataGrid::RowCode(int row) {
 void GeneralDataGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& text) {
     // Called from the control's painting: nothing may escape into its window procedure.
     try {
-        if (column.name == L"_index") {
-            text = decimalText(row + 1);
+        if (isNamed(column.name, L"_index")) {
+            setDecimalText(row + 1, text);
             return;
         }
         if (!displayView_) {
             text = L"--";
             return;
         }
-        if (column.name == L"index_rank") {
-            text = decimalText(displayView_->getSourceIndex(row) + 1);
+        if (isNamed(column.name, L"index_rank")) {
+            setDecimalText(displayView_->getSourceIndex(row) + 1, text);
             return;
         }
         Data::IDataItem& value = displayView_->getRow(row).getItem(column.name.c_str());
-        ColumnInfo* info = GetColumnInfo(column.name, column.GetNode());
-        text = info ? info->Format(&value) : value.getText();
+        if (ColumnInfo* info = GetColumnInfo(column.name, column.GetNode()))
+            info->FormatTo(&value, text);
+        else
+            text = value.getText();
     } catch (...) {
         text = L"--";
     }

@@ -87,9 +87,16 @@ void appendText(std::wstring& out, const XStringW& text) {
     out.append(text.c_str(), size_t(text.length()));
 }
 
-// Writes prefix, number, suffix and unit; the number is a C-locale text that the user's locale
-// rewrites. Runs once per painted cell: built on the stack, one allocation for the result.
-XStringW compose(const XStringW& prefix, const char* number, const XStringW& suffix, const XStringW* unit) {
+void setText(XStringW& out, const wchar_t* text, int length) {
+    std::wmemcpy(out.getBuffer(length), text, size_t(length));
+    out.releaseBuffer(length);
+}
+
+// Writes prefix, number, suffix and unit into out; the number is a C-locale text that the user's
+// locale rewrites. Runs once per painted or exported cell: built on the stack, then copied into
+// out's own storage, which is reused from cell to cell.
+void compose(const XStringW& prefix, const char* number, const XStringW& suffix, const XStringW* unit,
+             XStringW& out) {
     wchar_t buffer[512];
     const int capacity = 512;
     int n = 0;
@@ -110,15 +117,17 @@ XStringW compose(const XStringW& prefix, const char* number, const XStringW& suf
     put(suffix);
     if (unit)
         put(*unit);
-    if (n >= 0)
-        return XStringW(buffer, n);
-    std::wstring out;
-    appendText(out, prefix);
-    NumberLocale::current().localize(number, out);
-    appendText(out, suffix);
+    if (n >= 0) {
+        setText(out, buffer, n);
+        return;
+    }
+    std::wstring text;
+    appendText(text, prefix);
+    NumberLocale::current().localize(number, text);
+    appendText(text, suffix);
     if (unit)
-        appendText(out, *unit);
-    return XStringW(out.c_str(), int(out.size()));
+        appendText(text, *unit);
+    setText(out, text.c_str(), int(text.size()));
 }
 
 } // namespace
@@ -227,35 +236,45 @@ template <class T> bool ValueFormater<T>::parseReplacementPart(const XStringW& p
     return true;
 }
 
-template <> XStringW ValueFormater<XStringW>::Format(const Data::IDataItem* item) const {
-    if (!item || item->isNull())
-        return XStringW(L"--");
+template <> void ValueFormater<XStringW>::FormatTo(const Data::IDataItem* item, XStringW& out) const {
+    if (!item || item->isNull()) {
+        out = L"--";
+        return;
+    }
     XStringW value = item->getText();
     if (!replacements_.empty()) {
         auto found = replacements_.find(value);
-        if (found != replacements_.end())
-            return found->second;
+        if (found != replacements_.end()) {
+            out = found->second;
+            return;
+        }
     }
     // Text order makes "value >= t or value <= t" true for the last entry, so its unit is taken.
-    if (prefix_.isEmpty() && suffix_.isEmpty() && ranges_.empty())
-        return value;
-    std::wstring out;
-    appendText(out, prefix_);
-    appendText(out, value);
-    appendText(out, suffix_);
+    if (prefix_.isEmpty() && suffix_.isEmpty() && ranges_.empty()) {
+        out = std::move(value);
+        return;
+    }
+    std::wstring text;
+    appendText(text, prefix_);
+    appendText(text, value);
+    appendText(text, suffix_);
     if (!ranges_.empty())
-        appendText(out, ranges_.back().second);
-    return XStringW(out.c_str(), int(out.size()));
+        appendText(text, ranges_.back().second);
+    setText(out, text.c_str(), int(text.size()));
 }
 
-template <> XStringW ValueFormater<double>::Format(const Data::IDataItem* item) const {
-    if (!item || item->isNull())
-        return XStringW(L"--");
+template <> void ValueFormater<double>::FormatTo(const Data::IDataItem* item, XStringW& out) const {
+    if (!item || item->isNull()) {
+        out = L"--";
+        return;
+    }
     double value = item->getDouble();
     if (!replacements_.empty() && !std::isnan(value)) {
         auto found = replacements_.find(value);
-        if (found != replacements_.end())
-            return found->second;
+        if (found != replacements_.end()) {
+            out = found->second;
+            return;
+        }
     }
     value = applyOp(value, op_, operand_);
     const XStringW* unit = nullptr;
@@ -277,20 +296,26 @@ template <> XStringW ValueFormater<double>::Format(const Data::IDataItem* item) 
         precision_ == kUnspecifiedPrecision
             ? std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::general, 6)
             : std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::fixed, precision_);
-    if (written.ec != std::errc())
-        return XStringW(L"--");
+    if (written.ec != std::errc()) {
+        out = L"--";
+        return;
+    }
     *written.ptr = '\0';
-    return compose(prefix_, number, suffix_, unit);
+    compose(prefix_, number, suffix_, unit, out);
 }
 
-template <> XStringW ValueFormater<int>::Format(const Data::IDataItem* item) const {
-    if (!item || item->isNull())
-        return XStringW(L"--");
+template <> void ValueFormater<int>::FormatTo(const Data::IDataItem* item, XStringW& out) const {
+    if (!item || item->isNull()) {
+        out = L"--";
+        return;
+    }
     int read = item->getInt();
     if (!replacements_.empty()) {
         auto found = replacements_.find(read);
-        if (found != replacements_.end())
-            return found->second;
+        if (found != replacements_.end()) {
+            out = found->second;
+            return;
+        }
     }
     // Held wider than int so that INT_MIN / -1 and out-of-range arithmetic stay defined.
     long long value = read;
@@ -320,7 +345,7 @@ template <> XStringW ValueFormater<int>::Format(const Data::IDataItem* item) con
     char number[32];
     std::to_chars_result written = std::to_chars(number, number + sizeof(number) - 1, value);
     *written.ptr = '\0';
-    return compose(prefix_, number, suffix_, unit);
+    compose(prefix_, number, suffix_, unit, out);
 }
 
 template class ValueFormater<XStringW>;

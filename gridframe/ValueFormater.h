@@ -20,7 +20,13 @@ public:
     // True when the whole format was understood; a part that fails keeps what came before it.
     virtual bool SetFormat(XStringW format) = 0;
     // "--" for a missing value.
-    virtual XStringW Format(const Data::IDataItem* value) const = 0;
+    XStringW Format(const Data::IDataItem* value) const {
+        XStringW text;
+        FormatTo(value, text);
+        return text;
+    }
+    // The same text into out, reusing its storage: painting and export call it for every cell.
+    virtual void FormatTo(const Data::IDataItem* value, XStringW& out) const = 0;
 };
 
 template <class T> class ValueFormater final : public ValueFormaterBase {
@@ -28,7 +34,7 @@ public:
     explicit ValueFormater(ColumnInfo* owner = nullptr) : owner_(owner) {}
 
     bool SetFormat(XStringW format) override;
-    XStringW Format(const Data::IDataItem* value) const override;
+    void FormatTo(const Data::IDataItem* value, XStringW& out) const override;
 
     // Read access for tests and for callers that show the parsed settings.
     const XStringW& prefix() const { return prefix_; }
@@ -60,9 +66,9 @@ private:
     std::map<T, XStringW> replacements_;
 };
 
-template <> XStringW ValueFormater<XStringW>::Format(const Data::IDataItem* value) const;
-template <> XStringW ValueFormater<double>::Format(const Data::IDataItem* value) const;
-template <> XStringW ValueFormater<int>::Format(const Data::IDataItem* value) const;
+template <> void ValueFormater<XStringW>::FormatTo(const Data::IDataItem* value, XStringW& out) const;
+template <> void ValueFormater<double>::FormatTo(const Data::IDataItem* value, XStringW& out) const;
+template <> void ValueFormater<int>::FormatTo(const Data::IDataItem* value, XStringW& out) const;
 
 extern template class ValueFormater<XStringW>;
 extern template class ValueFormater<double>;

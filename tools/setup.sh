@@ -14,6 +14,8 @@ have_cmd x86_64-w64-mingw32-g++-posix || need+=(mingw-w64)
 have_cmd Xvfb || need+=(xvfb)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 have_cmd npm || need+=(npm)
+# The exported files are read back with Python's csv module.
+have_cmd python3 || need+=(python3)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 
 if [ ${#need[@]} -gt 0 ]; then

@@ -58,6 +58,33 @@ TEST(ExportText, EncodingsCarryTheirMarkAndTheWholeText) {
     EXPECT_TRUE(ExportText::Encode(L"", true).empty());
 }
 
+// UTF-8 files are encoded field by field as they are built; they must hold exactly what the
+// system's conversion makes of the UTF-16 file, broken surrogates and long cells included.
+TEST(ExportText, Utf8FieldsAreTheSystemsConversionOfTheUtf16Text) {
+    const std::wstring longCell = std::wstring(300, L'净') + L"\"" + std::wstring(300, L'x');
+    const std::wstring cells[] = {L"A净\U0001F600é\x7F\x80\x7FF\x800\xFFFF",
+                                  L"=\"a\"",
+                                  L"\xD800",
+                                  L"x\xDC00y",
+                                  L"\xDBFF\xDBFF\xDFFF\xD800",
+                                  L"-0.50%",
+                                  L"",
+                                  longCell};
+    for (wchar_t separator : {L',', L'\t'}) {
+        ExportText wide(separator), narrow(separator, true);
+        for (const std::wstring& cell : cells) {
+            wide.field(cell.c_str(), int(cell.size()));
+            narrow.field(cell.c_str(), int(cell.size()));
+        }
+        wide.endLine();
+        narrow.endLine();
+        const std::string expected = ExportText::Encode(wide.text(), true);
+        EXPECT_EQ(std::string(static_cast<const char*>(narrow.data()), narrow.byteCount()), expected);
+        EXPECT_TRUE(narrow.text().empty());
+        EXPECT_EQ(wide.byteCount(), wide.text().size() * sizeof(wchar_t));
+    }
+}
+
 TEST(ExportColumns, ShownItemsInDocumentOrderWithGroupsCaptioned) {
     EXPECT_EQ(captions(LR"(<header>
         <item title="序号" name="_index" visible="false"/>
