@@ -12,13 +12,23 @@
 #include "GridLayout.h"
 #include "HeaderModel.h"
 
+// What the grid measured of one text in one font.
+struct TextMeasure {
+    int width = 0;
+    // Where a cut ends: the characters that fit in cutBudget pixels (-1: not measured yet).
+    int cutBudget = -1;
+    int cutFit = 0;
+};
+
 // A font the grid drew with, with the text widths it measured in it.
 struct GridFont {
     UniqueFont font;
     int height = 0; // text cell height
     int ellipsisWidth = 0;
     // By a 64-bit hash of the text: no copy of the text per lookup.
-    std::unordered_map<unsigned long long, int> widths;
+    std::unordered_map<unsigned long long, TextMeasure> widths;
+    // Reused for the shown part of a cut text, so that a cut cell does not allocate per paint.
+    std::wstring cut;
 };
 
 enum class DragMode { None, VThumb, HThumb, ScrollRepeat, Resize, CaptionPress, CaptionDrag };
@@ -117,9 +127,30 @@ struct DataGridState {
     // Selects font into dc for the rest of the paint; returns whether the caller must restore.
     void useFont(HDC dc, GridFont* font);
     static int textWidth(HDC dc, GridFont* font, const XStringW& text);
+    static TextMeasure& measure(HDC dc, GridFont* font, const XStringW& text);
     // Draws text into rect with an ellipsis when cut; returns whether it was cut.
     static bool drawText(HDC dc, GridFont* font, const XStringW& text, int align, const XRect& rect);
     static void fill(HDC dc, const XRect& rect, COLORREF color);
+};
+
+// Fills of one colour with the DC's own brush, selected once for all of them; the DC's brush is
+// back when the batch ends. Only for runs of fills with no drawing hook called in between.
+class FillBatch {
+public:
+    FillBatch(HDC dc, COLORREF color) : dc_(dc), old_(SelectObject(dc, GetStockObject(DC_BRUSH))) {
+        SetDCBrushColor(dc, color);
+    }
+    FillBatch(const FillBatch&) = delete;
+    FillBatch& operator=(const FillBatch&) = delete;
+    ~FillBatch() { SelectObject(dc_, old_); }
+    void operator()(const XRect& rect) const {
+        if (!rect.isEmpty())
+            PatBlt(dc_, rect.left, rect.top, rect.width(), rect.height(), PATCOPY);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
 };
 
 const int kCellPadding = 4;

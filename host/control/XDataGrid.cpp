@@ -157,7 +157,7 @@ private:
 };
 } // namespace
 
-int DataGridState::textWidth(HDC dc, GridFont* font, const XStringW& text) {
+TextMeasure& DataGridState::measure(HDC dc, GridFont* font, const XStringW& text) {
     // Measuring costs as much as drawing; the texts of a grid repeat from paint to paint.
     unsigned long long key = 1469598103934665603ull ^ (unsigned long long)text.length();
     const wchar_t* p = text.c_str();
@@ -170,8 +170,13 @@ int DataGridState::textWidth(HDC dc, GridFont* font, const XStringW& text) {
     GetTextExtentPoint32W(dc, text.c_str(), text.length(), &size);
     if (font->widths.size() > 50000)
         font->widths.clear();
-    font->widths.emplace(key, size.cx);
-    return size.cx;
+    TextMeasure m;
+    m.width = size.cx;
+    return font->widths.emplace(key, m).first->second;
+}
+
+int DataGridState::textWidth(HDC dc, GridFont* font, const XStringW& text) {
+    return measure(dc, font, text).width;
 }
 
 bool DataGridState::drawText(HDC dc, GridFont* font, const XStringW& text, int align, const XRect& rect) {
@@ -180,13 +185,13 @@ bool DataGridState::drawText(HDC dc, GridFont* font, const XStringW& text, int a
     RECT clip = {rect.left, rect.top, rect.right, rect.bottom};
     int avail = rect.width() - 2 * kCellPadding;
     int y = rect.top + (rect.height() - font->height) / 2;
-    int width = textWidth(dc, font, text);
-    if (width <= avail) {
+    TextMeasure& m = measure(dc, font, text);
+    if (m.width <= avail) {
         int x = rect.left + kCellPadding;
         if (align == HeaderInfo2::AlignCenter)
-            x = rect.left + (rect.width() - width) / 2;
+            x = rect.left + (rect.width() - m.width) / 2;
         else if (align == HeaderInfo2::AlignRight)
-            x = rect.right - kCellPadding - width;
+            x = rect.right - kCellPadding - m.width;
         // A text that fits needs no clipping unless the font is taller than the row; what
         // spills below the last row is painted over by the scroll bar and the border.
         UINT flags = font->height > rect.height() ? ETO_CLIPPED : 0;
@@ -194,13 +199,19 @@ bool DataGridState::drawText(HDC dc, GridFont* font, const XStringW& text, int a
         return false;
     }
     // Cut: as many characters as fit before the ellipsis, from the left whatever the alignment.
-    int fit = 0;
-    SIZE size = {};
-    GetTextExtentExPointW(dc, text.c_str(), text.length(), std::max(0, avail - font->ellipsisWidth), &fit,
-                          nullptr, &size);
-    XStringW shown = text.left(fit);
-    shown += L'\x2026';
-    ExtTextOutW(dc, rect.left + kCellPadding, y, ETO_CLIPPED, &clip, shown.c_str(), shown.length(), nullptr);
+    // A column keeps its width from paint to paint, so where its texts are cut is kept too.
+    int budget = std::max(0, avail - font->ellipsisWidth);
+    if (m.cutBudget != budget) {
+        int fit = 0;
+        SIZE size = {};
+        GetTextExtentExPointW(dc, text.c_str(), text.length(), budget, &fit, nullptr, &size);
+        m.cutBudget = budget;
+        m.cutFit = std::min(std::max(fit, 0), text.length());
+    }
+    font->cut.assign(text.c_str(), size_t(m.cutFit));
+    font->cut += L'\x2026';
+    ExtTextOutW(dc, rect.left + kCellPadding, y, ETO_CLIPPED, &clip, font->cut.c_str(),
+                UINT(font->cut.size()), nullptr);
     return true;
 }
 
@@ -208,10 +219,7 @@ void DataGridState::fill(HDC dc, const XRect& rect, COLORREF color) {
     if (rect.isEmpty())
         return;
     // The DC's own brush: no brush object to make or free per colour.
-    HGDIOBJ old = SelectObject(dc, GetStockObject(DC_BRUSH));
-    SetDCBrushColor(dc, color);
-    PatBlt(dc, rect.left, rect.top, rect.width(), rect.height(), PATCOPY);
-    SelectObject(dc, old);
+    FillBatch(dc, color)(rect);
 }
 
 namespace {
@@ -355,9 +363,9 @@ void XDataGrid::DrawHeaderItem(HDC dc, const HeaderInfo2& column, const XRect& r
 }
 
 void XDataGrid::DrawHeaderBorder(HDC dc, const XRect& rect) {
-    COLORREF color = state_->gridColor;
-    DataGridState::fill(dc, XRect(rect.right - 1, rect.top, rect.right, rect.bottom), color);
-    DataGridState::fill(dc, XRect(rect.left, rect.bottom - 1, rect.right, rect.bottom), color);
+    FillBatch edge(dc, state_->gridColor);
+    edge(XRect(rect.right - 1, rect.top, rect.right, rect.bottom));
+    edge(XRect(rect.left, rect.bottom - 1, rect.right, rect.bottom));
 }
 
 void XDataGrid::DrawHeaderBackgound(HDC dc, const XRect& rect) {
@@ -388,11 +396,11 @@ void XDataGrid::DrawBackground(HDC dc, const XRect& rect) {
 }
 
 void XDataGrid::DrawBorder(HDC dc, const XRect& rect) {
-    COLORREF c = state_->borderColor;
-    DataGridState::fill(dc, XRect(rect.left, rect.top, rect.right, rect.top + 1), c);
-    DataGridState::fill(dc, XRect(rect.left, rect.bottom - 1, rect.right, rect.bottom), c);
-    DataGridState::fill(dc, XRect(rect.left, rect.top, rect.left + 1, rect.bottom), c);
-    DataGridState::fill(dc, XRect(rect.right - 1, rect.top, rect.right, rect.bottom), c);
+    FillBatch edge(dc, state_->borderColor);
+    edge(XRect(rect.left, rect.top, rect.right, rect.top + 1));
+    edge(XRect(rect.left, rect.bottom - 1, rect.right, rect.bottom));
+    edge(XRect(rect.left, rect.top, rect.left + 1, rect.bottom));
+    edge(XRect(rect.right - 1, rect.top, rect.right, rect.bottom));
 }
 
 void XDataGrid::DrawCheckBox(HDC dc, bool checked, const XRect& rect) {
@@ -420,19 +428,23 @@ void XDataGrid::DrawContent(HDC dc, const XRect& rect) {
         DrawRow(dc, row, r);
     }
     // Grid lines over the rows that exist.
+    // Brush selected once for all lines: selecting costs more than a line's pixels.
     int bottom = std::min(rect.bottom, L.rowRect(end).top);
+    if (!s.vLines && !s.hLines)
+        return;
+    FillBatch line(dc, s.gridColor);
     if (s.vLines) {
         for (int v = 0; v < L.columnCount(); ++v) {
             int x = L.columnRight(v) - 1;
             if (x >= rect.left && x < rect.right)
-                DataGridState::fill(dc, XRect(x, rect.top, x + 1, bottom), s.gridColor);
+                line(XRect(x, rect.top, x + 1, bottom));
         }
     }
     if (s.hLines) {
         int right = std::min(rect.right, L.columnCount() ? L.columnRight(L.columnCount() - 1) : rect.left);
         for (int row = L.firstVisibleRow(); row < end; ++row) {
             int y = L.rowRect(row).bottom - 1;
-            DataGridState::fill(dc, XRect(rect.left, y, right, y + 1), s.gridColor);
+            line(XRect(rect.left, y, right, y + 1));
         }
     }
 }

@@ -460,6 +460,59 @@ TEST_F(DataGridTest, ACutCellShowsItsWholeTextInATooltip) {
     EXPECT_EQ(nullptr, visibleTip());
 }
 
+namespace {
+// The grid's pixels as Render draws them into a 32-bit bitmap of its client size.
+std::vector<DWORD> rendered(XDataGrid& grid, HGDIOBJ* brushAfter = nullptr) {
+    XRect client = grid.GetClientRect();
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = client.width();
+    bi.bmiHeader.biHeight = -client.height();
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
+    grid.Render(dc);
+    GdiFlush();
+    if (brushAfter)
+        *brushAfter = GetCurrentObject(dc, OBJ_BRUSH) == brush ? brush : nullptr;
+    const DWORD* p = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(p, p + client.width() * client.height());
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+} // namespace
+
+TEST_F(DataGridTest, CutTextsRepaintAsAFreshGridDrawsThem) {
+    // Texts like "averyverylongcolumnname-3" are cut in both widths, at different places.
+    auto header = [](int width) {
+        return L"<header><item name=\"averyverylongcolumnname\" width=\"" + std::to_wstring(width) +
+               L"\"/><item name=\"b\" width=\"50\" align=\"right\"/></header>";
+    };
+    ASSERT_EQ(1, grid.SetHeader(header(90).c_str()));
+    HGDIOBJ brush = nullptr;
+    std::vector<DWORD> first = rendered(grid, &brush);
+    EXPECT_NE(nullptr, brush) << "the DC's brush is not back after a paint";
+    EXPECT_EQ(first, rendered(grid)); // a repaint draws what the first paint measured
+    ASSERT_EQ(1, grid.SetHeader(header(140).c_str()));
+    std::vector<DWORD> wider = rendered(grid);
+    EXPECT_NE(first, wider);
+
+    TestGrid fresh;
+    ASSERT_NE(nullptr, fresh.Create(host_, XRect(0, 0, 600, 400), WS_CHILD, 0, 2));
+    ASSERT_EQ(1, fresh.SetHeader(header(140).c_str()));
+    EXPECT_EQ(fresh.GetClientRect().width(), grid.GetClientRect().width());
+    EXPECT_TRUE(wider == rendered(fresh)) << "a width change must cut the texts anew";
+    ASSERT_EQ(1, grid.SetHeader(header(90).c_str()));
+    EXPECT_TRUE(first == rendered(grid));
+    DestroyWindow(fresh.GetHwnd());
+}
+
 TEST(DataGridAttachTest, AnAttachedWindowOutlivesTheGridAndGetsItsProcedureBack) {
     HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
