@@ -16,20 +16,7 @@ constexpr int kMoreGap = 5;
 constexpr int kButtonGap = 1;
 
 ATOM registerBarClass() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-        wc.lpfnWndProc = &WGUI::WindowProc::windowProcedure;
-        wc.hInstance = ThisModule();
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = FilterWnd::kClassName;
-        ATOM registered = RegisterClassExW(&wc);
-        if (!registered && GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
-            registered = static_cast<ATOM>(GetClassInfoExW(ThisModule(), FilterWnd::kClassName, &wc));
-        return registered;
-    }();
+    static const ATOM atom = WGUI::WindowProc::registerClass(ThisModule(), FilterWnd::kClassName);
     return atom;
 }
 

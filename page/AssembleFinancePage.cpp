@@ -21,23 +21,8 @@ XStringW formatDate(const SYSTEMTIME& time) {
 
 // Registered once per process; the class stays registered while the process lives.
 ATOM registerPageClass() {
-    static const ATOM atom = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-        wc.lpfnWndProc = &WGUI::WindowProc::windowProcedure;
-        wc.hInstance = ThisModule();
-        wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        wc.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = AssembleFinancePage::kClassName;
-        ATOM registered = RegisterClassExW(&wc);
-        if (!registered && GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
-            registered =
-                static_cast<ATOM>(GetClassInfoExW(ThisModule(), AssembleFinancePage::kClassName, &wc));
-        return registered;
-    }();
+    static const ATOM atom = WGUI::WindowProc::registerClass(ThisModule(), AssembleFinancePage::kClassName,
+                                                             LoadIconW(nullptr, IDI_APPLICATION));
     return atom;
 }
 

@@ -99,6 +99,23 @@ void WindowProc::registerWindow() {
         handleMap()[owner->hwnd] = this;
 }
 
+ATOM WindowProc::registerClass(HINSTANCE module, const wchar_t* className, HICON icon) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = &WindowProc::windowProcedure;
+    wc.hInstance = module;
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = className;
+    ATOM registered = RegisterClassExW(&wc);
+    if (!registered && GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+        registered = static_cast<ATOM>(GetClassInfoExW(module, className, &wc));
+    return registered;
+}
+
 LRESULT CALLBACK WindowProc::windowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     WindowProc* router = fromHandle(hwnd);

@@ -31,6 +31,10 @@ public:
     static LRESULT CALLBACK windowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     // The router of a routed window, or null.
     static WindowProc* fromHandle(HWND hwnd);
+    // Registers a class of `module` whose windows go through windowProcedure (double clicks,
+    // redrawn whole on resize, the window colour behind). A class already there is taken as it
+    // is; 0 when neither works.
+    static ATOM registerClass(HINSTANCE module, const wchar_t* className, HICON icon = nullptr);
 
     WindowBase* owner = nullptr;
     WNDPROC previousProc = nullptr;
