@@ -2,27 +2,12 @@
 
 #include <commctrl.h>
 #include <cwchar>
+#include "WindowSearch.h"
 
 namespace Client {
 
-namespace {
-
-BOOL CALLBACK findPicker(HWND hwnd, LPARAM out) {
-    wchar_t cls[64];
-    if (GetClassNameW(hwnd, cls, 64) && _wcsicmp(cls, DATETIMEPICK_CLASSW) == 0) {
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
-
 HWND findDatePicker(HWND root) {
-    HWND found = nullptr;
-    if (root)
-        EnumChildWindows(root, findPicker, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return findDescendant(root, DATETIMEPICK_CLASSW);
 }
 
 PickerResult setPickerDate(HWND picker, int year, int month, int day) {

@@ -1,6 +1,7 @@
 #include "FilterBarDriver.h"
 
 #include <cwchar>
+#include "WindowSearch.h"
 
 namespace Client {
 
@@ -12,15 +13,6 @@ constexpr DWORD kGiveUpMs = 5000;
 const wchar_t kKeywordItem[] = L"关键字筛选";
 const wchar_t kKeywordDialogTitle[] = L"输入筛选条件";
 constexpr int kKeywordEditId = 100;
-
-BOOL CALLBACK findBar(HWND hwnd, LPARAM out) {
-    wchar_t cls[64];
-    if (GetClassNameW(hwnd, cls, 64) && wcscmp(cls, L"Client2_FilterWnd") == 0) {
-        *reinterpret_cast<HWND*>(out) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 struct FindWindowOfClass {
     const wchar_t* className;
@@ -125,10 +117,7 @@ std::wstring readable(const std::wstring& raw) {
 } // namespace
 
 HWND findFilterBar(HWND root) {
-    HWND found = nullptr;
-    if (root)
-        EnumChildWindows(root, findBar, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return findDescendant(root, L"Client2_FilterWnd");
 }
 
 std::wstring menuItemText(HMENU menu, int position) {

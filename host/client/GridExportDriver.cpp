@@ -3,22 +3,13 @@
 #include <cwctype>
 #include "DataGrid.h"
 #include "ModalAnswers.h"
+#include "WindowSearch.h"
 
 namespace Client {
 
 namespace {
 
 const wchar_t kExportItem[] = L"数据导出";
-
-BOOL CALLBACK findGrid(HWND hwnd, LPARAM found) {
-    wchar_t name[32] = {};
-    GetClassNameW(hwnd, name, 32);
-    if (lstrcmpW(name, L"XDataGrid") == 0 && IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(found) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 bool lastWrite(const std::wstring& path, FILETIME& time, ULONGLONG& size) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -32,13 +23,10 @@ bool lastWrite(const std::wstring& path, FILETIME& time, ULONGLONG& size) {
 } // namespace
 
 HWND findGridWindow(HWND root) {
-    HWND found = nullptr;
-    if (!root)
-        return nullptr;
-    findGrid(root, reinterpret_cast<LPARAM>(&found));
-    if (!found)
-        EnumChildWindows(root, &findGrid, reinterpret_cast<LPARAM>(&found));
-    return found;
+    wchar_t name[32] = {};
+    if (root && GetClassNameW(root, name, 32) && lstrcmpW(name, L"XDataGrid") == 0 && IsWindowVisible(root))
+        return root;
+    return findDescendant(root, L"XDataGrid", true);
 }
 
 bool firstRowPoint(HWND grid, POINT& point) {

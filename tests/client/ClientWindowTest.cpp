@@ -12,6 +12,7 @@
 #include "SampleFile.h"
 #include "Screenshot.h"
 #include "TestModuleState.h"
+#include "tests/wgui/TestWindows.h"
 
 using namespace Client;
 
@@ -30,18 +31,6 @@ TestModuleState* moduleState() {
     auto fn = reinterpret_cast<TestModuleStateFn>(
         reinterpret_cast<void*>(GetProcAddress(lib, "GetTestModuleState")));
     return fn ? fn() : nullptr;
-}
-
-void pump(DWORD ms) {
-    DWORD end = GetTickCount() + ms;
-    MSG msg;
-    while (static_cast<int>(end - GetTickCount()) > 0) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
 }
 
 int width(const RECT& r) {
@@ -201,7 +190,7 @@ TEST_F(ClientWithModule, HostEventsCarryTheirArguments) {
     // The simulated feed reports by itself a few seconds after start.
     DWORD waited = 0;
     while (state->valueEvents < 3 && waited < 6000) {
-        pump(100);
+        wguitest::pumpFor(100);
         waited += 100;
     }
     EXPECT_EQ(state->valueEvents, 3);
@@ -238,7 +227,7 @@ TEST_F(ClientWithModule, EndDateGoesThroughThePagesPicker) {
 TEST_F(ClientWithModule, MessageLoopOffersKeysToHandlersByPriorityAndScreenshotIsPng) {
     std::wstring png = tempDir(L"client_test_profile") + L"\\shot.png";
     DeleteFileW(png.c_str());
-    pump(200);
+    wguitest::pumpFor(200);
     std::wstring error;
     ASSERT_TRUE(saveWindowPng(session->frame()->hwnd(), png, error))
         << std::string(error.begin(), error.end());

@@ -11,20 +11,13 @@
 #include "HostServices.h"
 #include "ClientServices.h"
 #include "tests/wgui/GdiplusEnvironment.h"
+#include "tests/wgui/TestWindows.h"
 
 using namespace Client;
 
 namespace {
 
 const auto* const g_gdiplus = ::testing::AddGlobalTestEnvironment(new wguitest::GdiplusEnvironment);
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 COLORREF pixel(HBITMAP bitmap, int x, int y) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -235,7 +228,7 @@ TEST_F(HostWindows, WatchedListWindowRemovesWithTheDeleteKeyAndRaisesTheEvent) {
     ListView_SetItemState(list, rowOf(list, L"X00001"), LVIS_SELECTED, LVIS_SELECTED);
     SetFocus(list);
     SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
-    pump();
+    wguitest::pumpMessages();
     changed->unsubscribe(count, nullptr);
     EXPECT_EQ(raised, 1) << "the page hears of the removal";
     EXPECT_FALSE(concern->isWatched(L"X00001"));
