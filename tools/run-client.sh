@@ -10,7 +10,7 @@ build=${BUILD_DIR:-$root/build}
 "$root/tools/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build"
+cmake --build "$build" --target client_run
 
 mkdir -p "$build/profile"
 winpath() { echo "Z:$1"; }
