@@ -80,23 +80,26 @@ XComPtr<Data::IDataTable> products() {
         });
 }
 
+const std::function<void(HWND)>* pendingDialogAct = nullptr;
+bool dialogSeen = false;
+
+void CALLBACK actOnKeywordDialog(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", KeywordDialog::kTitle);
+    if (!dialog || !pendingDialogAct || dialogSeen)
+        return;
+    dialogSeen = true;
+    (*pendingDialogAct)(dialog);
+}
+
 // Runs the keyword dialog from "更多筛选"; act sees the open dialog and ends it.
 bool withKeywordDialog(BarHarness& h, const std::function<void(HWND)>& act) {
-    static const std::function<void(HWND)>* pending = nullptr;
-    static bool seen = false;
-    pending = &act;
-    seen = false;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
-        HWND dialog = FindWindowW(L"#32770", KeywordDialog::kTitle);
-        if (!dialog || !pending || seen)
-            return;
-        seen = true;
-        (*pending)(dialog);
-    });
+    pendingDialogAct = &act;
+    dialogSeen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, &actOnKeywordDialog);
     bool chosen = h.choose(FilterWnd::kMoreButtonId, {L"关键字筛选(C)"});
     KillTimer(nullptr, timer);
-    pending = nullptr;
-    return chosen && seen;
+    pendingDialogAct = nullptr;
+    return chosen && dialogSeen;
 }
 
 } // namespace
