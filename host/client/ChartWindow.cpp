@@ -3,6 +3,7 @@
 #include <windowsx.h>
 #include "Kernel.h"
 #include "ObjectWindow.h"
+#include "WindowPlace.h"
 
 namespace Client {
 
@@ -32,8 +33,9 @@ bool ChartWindow::show(HWND owner, ChartData data) {
         // No background brush: every pixel comes from the back buffer.
         if (!registerClientClass(kClassName, &ChartWindow::windowProc, IDC_CROSS, nullptr))
             return false;
-        CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 760, 440,
-                        owner, nullptr, GetModuleHandleW(nullptr), this);
+        const RECT r = WindowPlaces::initialRect(L"Chart", owner, SIZE{760, 440}, 0);
+        CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, owner, nullptr, GetModuleHandleW(nullptr), this);
         if (!hwnd_)
             return false;
     }
@@ -96,6 +98,10 @@ LRESULT ChartWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         tracking_ = false;
         setHover(-1);
         return 0;
+    case WM_EXITSIZEMOVE:
+    case WM_DESTROY:
+        WindowPlaces::remember(L"Chart", hwnd_);
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE) {
             DestroyWindow(hwnd_);

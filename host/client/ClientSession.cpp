@@ -13,6 +13,7 @@
 #include "ProductTableDump.h"
 #include "Screenshot.h"
 #include "ShippedConfiguration.h"
+#include "WindowPlace.h"
 
 namespace Client {
 
@@ -66,6 +67,7 @@ bool ClientSession::start() {
     HostServices services = createHostServices(options_.profileDir, dir);
     app_->setConfManagers(services.systemConf, services.userConf);
     app_->setThemeManager(services.themeMgr);
+    WindowPlaces::setStore(services.userConf.get());
     for (const std::wstring& m : services.notes)
         note(m);
     // The host's events exist before any module starts, so modules that look them up (rather
@@ -123,6 +125,10 @@ bool ClientSession::start() {
     chart_->setThemeManager(services.themeMgr.get());
     chart_->setOwner(frame_->hwnd());
     chart_->setPickedDateSource([this] { return pickedDate(); });
+    // The lists open a product's chart as the page does.
+    auto openChart = [this](const std::wstring& code) { chart_->showChart(code.c_str(), 0, nullptr, 0); };
+    concern_->window().setChartActions(openChart, nullptr);
+    pool_->window().setChartActions(openChart, nullptr);
 
     std::wstring dbMessage;
     if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -195,6 +201,7 @@ void ClientSession::shutdown() {
     if (database_)
         database_->uninitialize();
     app_->clear();
+    WindowPlaces::setStore(nullptr);
     chart_ = nullptr;
     pool_ = nullptr;
     concern_ = nullptr;

@@ -1,8 +1,9 @@
 // What the client's own windows read about products from the local database through
-// "mod_Database": names and latest values for the funds pool and watched list, and a product's
-// whole value history for the chart.
+// "mod_Database": names, latest values and recent returns for the funds pool and watched list,
+// and a product's whole value history for the chart.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 #include "Database.h"
@@ -23,10 +24,15 @@ struct ProductSummary {
     bool hasValue = false; // it has a unit value on some day
     double value = 0;      // the latest unit value
     std::wstring date;     // and its day
+    // Returns on that day, as fractions (0.0123 is 1.23 %); empty where there is no such figure:
+    // the last step's (日涨幅, dividends reinvested), and those of the ranges 1M, 1Y and YTD.
+    std::optional<double> dayReturn, month1, year1, yearToDate;
 };
 
 // One summary per code, in the order given. False when the database cannot be asked: then
 // every summary carries only its code and known stays false without meaning "unknown".
+// Each code is looked up by itself through the indexes, so the cost follows the list's length,
+// not the size of the value table.
 bool describeProducts(IDatabase* db, const std::vector<std::wstring>& codes,
                       std::vector<ProductSummary>& out);
 
