@@ -69,11 +69,11 @@ void drawAxes(HDC dc, const ChartData& data, const ChartColors& c, const ChartGe
     UniquePen gridPen(CreatePen(PS_SOLID, 1, c.grid));
     SelectGuard pen(dc, gridPen.get());
     const int h = textSize(dc, L"0").cy;
-    for (double v = g.scale.low; v <= g.scale.high + g.scale.step * 1e-6; v += g.scale.step) {
-        int y = static_cast<int>(std::lround(fy(g, v)));
+    const std::vector<std::wstring> labels = axisLabels(g.scale, false);
+    for (int i = 0; i <= g.scale.steps && i < static_cast<int>(labels.size()); ++i) {
+        int y = static_cast<int>(std::lround(fy(g, g.scale.tick(i))));
         line(dc, p.left, y, p.right, y);
-        std::wstring label = number(v, g.scale.decimals);
-        text(dc, p.left - 6 - textSize(dc, label).cx, y - h / 2, label, c.text);
+        text(dc, p.left - 6 - textSize(dc, labels[i]).cx, y - h / 2, labels[i], c.text);
     }
     std::vector<int> ticks = monthTicks(g.firstDay, g.lastDay, p.right - p.left, 64);
     for (int day : ticks) {
@@ -96,7 +96,7 @@ void drawAxes(HDC dc, const ChartData& data, const ChartColors& c, const ChartGe
 
 void drawGaps(HDC dc, const ChartData& data, const ChartColors& c, const ChartGeometry& g) {
     for (size_t i = 1; i < data.points.size(); ++i) {
-        if (data.points[i].day - data.points[i - 1].day <= kGapDays)
+        if (data.points[i].day - data.points[i - 1].day <= data.gapDays)
             continue;
         RECT band{static_cast<int>(fx(g, data.points[i - 1].day)) + 1, g.plot.top,
                   static_cast<int>(fx(g, data.points[i].day)), g.plot.bottom};
@@ -120,10 +120,10 @@ void drawPageDates(HDC dc, const ChartData& data, const ChartColors& c, const Ch
     // goes right of its line, or left of it where the plot ends.
     const int h = textSize(dc, L"0").cy;
     for (const Mark& m : {Mark{data.endDate, L"截止 ", 0}, Mark{data.beginDate, L"起始 ", 1}}) {
-        int day = dayNumber(m.date);
-        if (day < 0)
+        std::optional<int> day = dayNumber(m.date);
+        if (!day)
             continue;
-        int x = static_cast<int>(std::lround(fx(g, day)));
+        int x = static_cast<int>(std::lround(fx(g, *day)));
         line(dc, x, g.plot.top, x, g.plot.bottom);
         std::wstring label = m.title + m.date;
         int w = textSize(dc, label).cx;
@@ -142,7 +142,7 @@ void drawLines(HDC dc, const ChartData& data, const ChartColors& c, const ChartG
         // Round ends, so the last day of a run is drawn on, not just reached.
         pen.SetLineCap(Gdiplus::LineCapRound, Gdiplus::LineCapRound, Gdiplus::DashCapRound);
         Gdiplus::SolidBrush dot(gdip(total ? c.total : c.value));
-        for (auto run : lineRuns(data.points, total)) {
+        for (auto run : lineRuns(data.points, total, data.gapDays)) {
             std::vector<Gdiplus::PointF> pts;
             for (size_t i = run.first; i <= run.second; ++i) {
                 const NavPoint& p = data.points[i];

@@ -1,6 +1,8 @@
 // The chart's data and axis rules, and the hot-key bindings, without windows.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cfloat>
+#include <cmath>
 #include "ChartData.h"
 #include "ChartPainter.h"
 #include "HistoryDatabase.h"
@@ -90,10 +92,76 @@ TEST_F(HistoryTest, NoValuesOneValueUnknownCodesAndQuotesAreHandled) {
 
 TEST_F(HistoryTest, LinesBreakAtSuspensionsAndMissingValues) {
     ChartData c = loadChartData(db.get(), L"G00001", L"");
-    using Runs = std::vector<std::pair<size_t, size_t>>;
     // Unit values: 01-05..01-06, then 01-09 alone (01-07 has none), then March.
-    EXPECT_EQ(lineRuns(c.points, false), (Runs{{0, 1}, {3, 3}, {4, 8}}));
-    EXPECT_EQ(lineRuns(c.points, true), (Runs{{0, 3}, {4, 8}}));
+    EXPECT_EQ(lineRuns(c.points, false, c.gapDays), (Runs{{0, 1}, {3, 3}, {4, 8}}));
+    EXPECT_EQ(lineRuns(c.points, true, c.gapDays), (Runs{{0, 3}, {4, 8}}));
+}
+
+TEST_F(HistoryTest, OldDaysCountAndValuesThatAreNoNumbersAreMissing) {
+    ChartData old = loadChartData(db.get(), L"OLD001", L"");
+    ASSERT_EQ(old.points.size(), 4u) << "days before 1970 are days like any other";
+    EXPECT_EQ(old.points[0].date, L"1752-09-14");
+    EXPECT_LT(old.points[0].day, old.points[2].day);
+    EXPECT_LT(old.points[2].day, 0);
+
+    ChartData bad = loadChartData(db.get(), L"NAN001", L"");
+    ASSERT_EQ(bad.points.size(), 4u) << "01-07 has no number at all";
+    EXPECT_FALSE(bad.points[1].hasValue) << "NaN";
+    EXPECT_TRUE(bad.points[1].hasTotal);
+    EXPECT_EQ(bad.points[2].date, L"2026-01-08");
+    EXPECT_TRUE(bad.points[2].hasValue);
+    EXPECT_FALSE(bad.points[2].hasTotal) << "a text that is no number is not 0";
+    for (const NavPoint& p : bad.points) {
+        EXPECT_TRUE(!p.hasValue || std::isfinite(p.value));
+        EXPECT_TRUE(!p.hasTotal || std::isfinite(p.total));
+    }
+}
+
+TEST_F(HistoryTest, WeeklyAndMonthlyProductsAreNotSuspendedBetweenTheirDays) {
+    for (const wchar_t* code : {L"MON001", L"WEEK01"}) {
+        ChartData c = loadChartData(db.get(), code, L"");
+        ASSERT_GT(c.points.size(), 20u);
+        EXPECT_EQ(lineRuns(c.points, false, c.gapDays), (Runs{{0, c.points.size() - 1}}))
+            << std::string(code, code + 6);
+    }
+    // Daily products keep the fixed rule; a monthly one missing three months is suspended.
+    EXPECT_EQ(loadChartData(db.get(), L"X00001", L"").gapDays, kGapDays);
+    std::vector<NavPoint> monthly;
+    for (int m = 0; m < 12; ++m)
+        monthly.push_back(NavPoint{m < 6 ? 31 * m : 31 * (m + 4), L"", true, false, 1.0, 0});
+    EXPECT_EQ(lineRuns(monthly, false, suspensionGap(monthly)), (Runs{{0, 5}, {6, 11}}));
+}
+
+TEST(ChartAxis, ValuesTooCloseOrTooLargeGiveFewDistinctShortLabels) {
+    struct Case {
+        double low, high;
+        bool percent;
+    };
+    for (const Case& c :
+         {Case{1e7, std::nextafter(1e7, 2e7), false}, Case{1e7, 1e7 + 0.05, false}, Case{1e300, 1e300, false},
+          Case{-DBL_MAX, DBL_MAX, false}, Case{1e-12, 3e-12, false}, Case{1.0, 1.0 + 1e-6, false},
+          Case{0, 0, false}, Case{-0.05, 0.12, true}, Case{-1e-308, 1e-308, false}}) {
+        ValueScale s = roundScale(c.low, c.high, 8);
+        SCOPED_TRACE(testing::Message() << c.low << " .. " << c.high);
+        ASSERT_GE(s.steps, 1);
+        ASSERT_LE(s.steps, 8);
+        EXPECT_TRUE(std::isfinite(s.low) && std::isfinite(s.high));
+        EXPECT_LE(s.low, c.low + s.step * 1e-6);
+        EXPECT_GE(s.high, c.high - s.step * 1e-6);
+        std::vector<std::wstring> labels = axisLabels(s, c.percent);
+        ASSERT_EQ(labels.size(), static_cast<size_t>(s.steps + 1));
+        for (size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_LE(labels[i].size(), 16u) << std::string(labels[i].begin(), labels[i].end());
+            EXPECT_EQ(labels[i].find(L"-0%"), std::wstring::npos);
+            if (i > 0) {
+                EXPECT_NE(labels[i], labels[i - 1]) << std::string(labels[i].begin(), labels[i].end());
+            }
+        }
+    }
+    std::vector<std::wstring> percent = axisLabels(roundScale(-0.05, 0.12, 6), true);
+    EXPECT_EQ(percent.front(), L"-5%");
+    EXPECT_EQ(percent[1], L"0%");
+    EXPECT_EQ(axisLabels(roundScale(1.0, 1.25, 5), false)[1], L"1.05");
 }
 
 TEST(ChartAxis, RoundStepsDatesAndMonthLabels) {
@@ -101,30 +169,24 @@ TEST(ChartAxis, RoundStepsDatesAndMonthLabels) {
     EXPECT_DOUBLE_EQ(s.step, 0.2);
     EXPECT_DOUBLE_EQ(s.low, 1.0);
     EXPECT_DOUBLE_EQ(s.high, 2.0);
-    EXPECT_EQ(s.decimals, 1);
+    EXPECT_EQ(s.steps, 5);
     ValueScale fine = roundScale(1.2345, 1.2391, 5);
     EXPECT_LE(fine.low, 1.2345);
     EXPECT_GE(fine.high, 1.2391);
-    EXPECT_LE((fine.high - fine.low) / fine.step, 5.0 + 1e-9);
-    EXPECT_GE(fine.decimals, 3);
+    EXPECT_LE(fine.steps, 5);
     ValueScale flat = roundScale(0, 0, 4);
     EXPECT_LT(flat.low, flat.high);
     ValueScale reversed = roundScale(3, 1, 4);
     EXPECT_LE(reversed.low, 1);
     EXPECT_GE(reversed.high, 3);
 
-    EXPECT_EQ(dayNumber(L"1970-01-01"), 0);
-    EXPECT_EQ(dayNumber(L"2024-03-01") - dayNumber(L"2024-02-28"), 2);
-    EXPECT_EQ(isoDate(dayNumber(L"2026-12-31")), L"2026-12-31");
-    EXPECT_EQ(dayNumber(L"2026-02-30"), -1);
-
-    const int from = dayNumber(L"2024-01-15"), to = dayNumber(L"2024-04-20");
+    const int from = *dayNumber(L"2024-01-15"), to = *dayNumber(L"2024-04-20");
     std::vector<int> wide = monthTicks(from, to, 800, 60);
     ASSERT_EQ(wide.size(), 3u);
     EXPECT_EQ(isoDate(wide[0]), L"2024-02-01");
     EXPECT_EQ(isoDate(wide[2]), L"2024-04-01");
     // Three years in 300 pixels: yearly labels on Januaries.
-    std::vector<int> narrow = monthTicks(dayNumber(L"2023-11-20"), dayNumber(L"2026-11-30"), 300, 60);
+    std::vector<int> narrow = monthTicks(*dayNumber(L"2023-11-20"), *dayNumber(L"2026-11-30"), 300, 60);
     ASSERT_FALSE(narrow.empty());
     for (int day : narrow)
         EXPECT_EQ(isoDate(day).substr(4), L"-01-01");
