@@ -2,24 +2,28 @@
 
 #include <cmath>
 #include <unordered_map>
+#include "CalendarDay.h"
 #include "Kernel.h"
+#include "ProductFigures.h"
 
 namespace Client {
 
-namespace {
-
-// A cell's unit value; false for a missing value and for one that is no finite number.
-bool readValue(Data::IDataItem& item, double& out) {
+bool cellNumber(Data::IDataItem& item, double& out) {
     if (item.isNull())
         return false;
-    const double v = item.getDouble();
+    double v = item.getDouble();
+    if (v == 0) {
+        // A text that is no number also reads as 0.
+        bool ok = false;
+        item.getText().toDouble(&ok);
+        if (!ok)
+            return false;
+    }
     if (!std::isfinite(v))
         return false;
     out = v;
     return true;
 }
-
-} // namespace
 
 std::wstring sqlText(const std::wstring& text) {
     std::wstring out = L"'";
@@ -68,11 +72,14 @@ bool describeProducts(IDatabase* db, const std::vector<std::wstring>& codes,
         known.emplace(row.getItem(0).getText().c_str(), row.getItem(1).getText().c_str());
     }
 
-    // One table for every code's statement: after the first, a fill reuses its columns.
+    // One table for each kind of statement: after the first code, a fill reuses its columns.
     XComPtr<Data::IDataTable> values = createInstanceAs<Data::IDataTable>("Data.DataTable");
-    if (!values)
+    XComPtr<Data::IDataTable> bonus = createInstanceAs<Data::IDataTable>("Data.DataTable");
+    if (!values || !bonus)
         return false;
-    bool first = true;
+    bool firstValues = true, firstBonus = true;
+    std::vector<Valuation> valuations;
+    std::vector<Payout> payouts;
     for (ProductSummary& s : out) {
         auto name = known.find(s.code);
         if (name != known.end()) {
@@ -89,15 +96,47 @@ bool describeProducts(IDatabase* db, const std::vector<std::wstring>& codes,
                         L" and date <= date((select max(date) " + own +
                         L"), '-13 months')), '') order by date")
                            .c_str(),
-                       values.get(), first, 0))
+                       values.get(), firstValues, 0))
             return false;
-        first = false;
-        for (int r = values->rowCount() - 1; r >= 0 && !s.hasValue; --r) {
+        firstValues = false;
+        valuations.clear();
+        payouts.clear();
+        for (int r = 0; r < values->rowCount(); ++r) {
             Data::IDataRow& row = values->getRow(r);
-            s.hasValue = readValue(row.getItem(1), s.value);
-            if (s.hasValue)
-                s.date = row.getItem(0).getText().c_str();
+            std::optional<int> day = dayNumber(row.getItem(0).getText().c_str());
+            double value = 0;
+            if (day && cellNumber(row.getItem(1), value))
+                valuations.push_back({*day, value});
         }
+        if (valuations.empty())
+            continue;
+        // Dividends up to the first day loaded would apply on it or before: they change no
+        // return from it on.
+        if (!db->query((L"select currdate, bonus from tb_bonus where code = " + key +
+                        L" and not isdeleted and currdate > " + sqlText(isoDate(valuations.front().day)))
+                           .c_str(),
+                       bonus.get(), firstBonus, 0))
+            return false;
+        firstBonus = false;
+        for (int r = 0; r < bonus->rowCount(); ++r) {
+            Data::IDataRow& row = bonus->getRow(r);
+            std::optional<int> day = dayNumber(row.getItem(0).getText().c_str());
+            double paid = 0;
+            if (day && cellNumber(row.getItem(1), paid))
+                payouts.push_back({*day, paid});
+        }
+        const AdjustedSeries series(std::move(valuations), payouts);
+        if (series.empty())
+            continue;
+        const size_t last = series.size() - 1;
+        s.hasValue = true;
+        s.value = series.value(last);
+        s.date = isoDate(series.day(last));
+        // On the product's own latest day; the Sharpe ratio is not shown, so no rate is needed.
+        s.dayReturn = latestStepReturn(series);
+        s.month1 = rangeFigures(series, FigureRange::Month1, kNoEndLimit, 0).totalReturn;
+        s.year1 = rangeFigures(series, FigureRange::Year1, kNoEndLimit, 0).totalReturn;
+        s.yearToDate = rangeFigures(series, FigureRange::YearToDate, kNoEndLimit, 0).totalReturn;
     }
     return true;
 }

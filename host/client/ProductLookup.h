@@ -14,6 +14,10 @@ namespace Client {
 // quote in one must stay inside the literal.
 std::wstring sqlText(const std::wstring& text);
 
+// A cell's number; false for a missing value, a text that is not a number, and NaN or ±inf
+// (texts the table may hold), which would otherwise reach the chart's axis and the figures.
+bool cellNumber(Data::IDataItem& item, double& out);
+
 // Runs one statement into a new table; null when there is no open database or it fails.
 XComPtr<Data::IDataTable> queryTable(IDatabase* db, const std::wstring& sql);
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <algorithm>
+#include <cstdio>
+#include <optional>
 #include "CodeListColumns.h"
 #include "HostDatabase.h"
 #include "HostModules.h"
@@ -12,6 +14,7 @@
 #include "SampleFile.h"
 #include "SampleGenerator.h"
 #include "WindowPlace.h"
+#include "tests/database/QueryPlan.h"
 #include "tests/wgui/TestWindows.h"
 
 using namespace Client;
@@ -296,4 +299,122 @@ TEST_F(ListWindow, OpensBesideItsOwnerAndWhereTheUserLeftIt) {
     GetWindowRect(again->window().hwnd(), &r);
     EXPECT_EQ(r.left, 800);
     DestroyWindow(frame);
+}
+
+namespace {
+
+// The list's returns computed apart from the client: the whole history read with SQLite, one
+// loop over the steps, dividends added to the step that reaches or passes their day.
+struct PlainHistory {
+    std::vector<std::string> dates;
+    std::vector<double> values;
+    std::vector<std::pair<std::string, double>> dividends;
+};
+
+PlainHistory readPlain(const std::wstring& file, const std::string& code) {
+    PlainHistory h;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(queryplan::utf8(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db,
+                       ("select date, value from tb_valuelist where code = '" + code +
+                        "' and not isdeleted and value > 0 order by date")
+                           .c_str(),
+                       -1, &s, nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        h.dates.push_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        h.values.push_back(sqlite3_column_double(s, 1));
+    }
+    sqlite3_finalize(s);
+    sqlite3_prepare_v2(
+        db, ("select currdate, bonus from tb_bonus where code = '" + code + "' and not isdeleted").c_str(),
+        -1, &s, nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW)
+        h.dividends.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
+                                 sqlite3_column_double(s, 1));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return h;
+}
+
+// The same day `months` months before "YYYY-MM-DD", the month's last day where it has none.
+std::string monthsBefore(const std::string& date, int months) {
+    int y = std::stoi(date.substr(0, 4)), m = std::stoi(date.substr(5, 2)), d = std::stoi(date.substr(8, 2));
+    int index = y * 12 + (m - 1) - months;
+    y = index / 12;
+    m = index % 12 + 1;
+    static const int lengths[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int last = lengths[m - 1] + (m == 2 && (y % 4 == 0 && (y % 100 != 0 || y % 400 == 0)) ? 1 : 0);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, std::min(d, last));
+    return text;
+}
+
+// A_end / A_start - 1 from the last date on or before `bound`; none when there is no such date.
+std::optional<double> plainReturn(const PlainHistory& h, const std::string& bound) {
+    int start = -1;
+    for (size_t i = 0; i < h.dates.size(); ++i)
+        if (h.dates[i] <= bound)
+            start = static_cast<int>(i);
+    if (start < 0)
+        return std::nullopt;
+    double growth = 1;
+    for (size_t i = start + 1; i < h.dates.size(); ++i) {
+        double paid = 0;
+        for (const auto& [day, bonus] : h.dividends)
+            if (day > h.dates[i - 1] && day <= h.dates[i])
+                paid += bonus;
+        growth *= (h.values[i] + paid) / h.values[i - 1];
+    }
+    return growth - 1;
+}
+
+void expectSame(std::optional<double> listed, std::optional<double> plain, const std::string& what) {
+    ASSERT_EQ(listed.has_value(), plain.has_value()) << what;
+    if (plain) {
+        EXPECT_NEAR(*listed, *plain, 1e-12) << what;
+    }
+}
+
+} // namespace
+
+TEST_F(ListWindow, ReturnsAreThoseOfTheProductsWholeHistoryOnItsLatestDay) {
+    std::vector<std::wstring> codes;
+    for (int i = 0; i < 60; ++i)
+        codes.push_back(code(i));
+    std::vector<ProductSummary> rows;
+    ASSERT_TRUE(describeProducts(db.get(), codes, rows));
+    int withDividends = 0, withYear = 0;
+    for (const ProductSummary& p : rows) {
+        const std::string c(p.code.begin(), p.code.end());
+        const PlainHistory h = readPlain(path(), c);
+        ASSERT_EQ(p.hasValue, !h.dates.empty()) << c;
+        if (h.dates.empty())
+            continue;
+        const std::string end = h.dates.back();
+        EXPECT_EQ(std::string(p.date.begin(), p.date.end()), end);
+        EXPECT_DOUBLE_EQ(p.value, h.values.back());
+        withDividends += h.dividends.empty() ? 0 : 1;
+        withYear += p.year1 ? 1 : 0;
+        expectSame(p.dayReturn,
+                   h.dates.size() < 2 ? std::nullopt : plainReturn(h, h.dates[h.dates.size() - 2]),
+                   c + " day");
+        expectSame(p.month1, plainReturn(h, monthsBefore(end, 1)), c + " 1M");
+        expectSame(p.year1, plainReturn(h, monthsBefore(end, 12)), c + " 1Y");
+        expectSame(p.yearToDate, plainReturn(h, std::to_string(std::stoi(end.substr(0, 4)) - 1) + "-12-31"),
+                   c + " YTD");
+    }
+    EXPECT_GT(withDividends, 3);
+    EXPECT_GT(withYear, 20);
+    EXPECT_LT(withYear, 60) << "some products are younger than a year";
+
+    // The window shows them as percents beside the latest value.
+    pool->addFund(code(CaseDividendBeforeLastDate).c_str());
+    ASSERT_TRUE(pool->showWindow(nullptr));
+    const ProductSummary& shown = *window().shownRow(0);
+    ASSERT_TRUE(shown.month1);
+    wchar_t text[32] = {}, expected[32];
+    ListView_GetItemText(list(), 0, ColMonth1, text, 32);
+    swprintf(expected, 32, L"%.2f%%", *shown.month1 * 100);
+    EXPECT_EQ(std::wstring(text), expected);
 }
