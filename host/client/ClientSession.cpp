@@ -81,6 +81,8 @@ bool ClientSession::start() {
     concern_ = XComPtr<ConcernFundModule>(new ConcernFundModule(user));
     pool_ = XComPtr<FundsPoolModule>(new FundsPoolModule(user));
     chart_ = XComPtr<ChartModule>(new ChartModule());
+    for (const std::wstring& m : chart_->loadRiskFreeRate(services.systemConf.get()))
+        note(m);
 
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu(),
@@ -164,8 +166,12 @@ bool ClientSession::start() {
     filtersPending_ = !options_.filterSteps.empty();
     if (filtersPending_)
         SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
-    snapshotPending_ =
-        !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
+    // After the end date and the filters, before the snapshot: the chart reads the page's date.
+    chartPending_ = !options_.chartCode.empty();
+    if (chartPending_)
+        SetTimer(frame_->hwnd(), TimerChart, 1000, nullptr);
+    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty() ||
+                       !options_.exportPath.empty() || !options_.chartStatsPath.empty();
     if (snapshotPending_)
         SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
     if (options_.exitAfterSeconds > 0)
@@ -294,10 +300,14 @@ bool ClientSession::applyFilters() {
 }
 
 void ClientSession::takeSnapshot() {
-    // The filters come first, so the picture and the table show them.
+    // The filters come first, so the picture and the table show them; the chart after them.
     if (filtersPending_) {
         KillTimer(frame_->hwnd(), TimerFilters);
         applyFilters();
+    }
+    if (chartPending_) {
+        KillTimer(frame_->hwnd(), TimerChart);
+        openChart();
     }
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
@@ -327,6 +337,40 @@ void ClientSession::takeSnapshot() {
     // A one-shot run ends once it has what it came for, unless told how long to stay.
     if (options_.exitAfterSeconds <= 0)
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+}
+
+bool ClientSession::openChart() {
+    chartPending_ = false;
+    FigureRange range = FigureRange::All;
+    if (!options_.chartRange.empty() && parseRangeKey(options_.chartRange, range))
+        chart_->setRange(range);
+    chart_->showChart(options_.chartCode.c_str(), 0, nullptr, 0);
+    const ChartWindow* w = chart_->window();
+    if (!w || !w->hwnd() || !w->view().hasProduct()) {
+        note(L"chart not opened: " + options_.chartCode);
+        return false;
+    }
+    const ChartProduct& p = w->view().main();
+    const std::wstring date = pickedDate();
+    note(L"chart: " + p.data.code + (p.data.known ? L" " + p.data.name : L" (unknown product)") +
+         L", range " + rangeKey(w->view().range()) + L", end date " + (date.empty() ? L"none" : date) +
+         L", " +
+         (p.figures.available ? isoDate(p.figures.startDay) + L" to " + isoDate(p.figures.endDay)
+                              : std::wstring(L"range not available")));
+    if (options_.chartStatsPath.empty())
+        return true;
+    if (isSameFile(options_.chartStatsPath, options_.databasePath)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" is the open database");
+        return false;
+    }
+    std::wstring error;
+    if (!writeFileReplacing(options_.chartStatsPath, utf8(chart_->statsTable()), error)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" (" + error + L")");
+        return false;
+    }
+    note(L"chart stats written: " + options_.chartStatsPath + L" (" + std::to_wstring(kFigureRangeCount) +
+         L" ranges)");
+    return true;
 }
 
 bool ClientSession::exportGrid() {
@@ -391,6 +435,9 @@ void ClientSession::onTimer(UINT_PTR id) {
         break;
     case TimerFilters:
         applyFilters();
+        break;
+    case TimerChart:
+        openChart();
         break;
     case TimerExit:
         // A short --exit-after still leaves with the screenshot and table asked for.

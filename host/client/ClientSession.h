@@ -31,6 +31,7 @@ public:
         TimerSnapshot = 3,
         TimerExit = 4,
         TimerFilters = 5,
+        TimerChart = 6,
     };
     // Delay of the simulated data feed's first report after start.
     static constexpr UINT kDataFeedDelayMs = 3000;
@@ -68,6 +69,9 @@ public:
 
     // The --keyword and --filter steps, through the page's filter bar; false when one failed.
     bool applyFilters();
+    // --chart: the product's chart as the page would open it, in the range of --chart-range,
+    // and its figures into --chart-stats.
+    bool openChart();
 
 private:
     void onCommand(int id);
@@ -89,6 +93,7 @@ private:
     bool shutDown_ = false;
     bool snapshotPending_ = false;
     bool filtersPending_ = false;
+    bool chartPending_ = false;
     bool filtering_ = false; // inside the bar's menus and dialog, which run modal loops
 };
 
