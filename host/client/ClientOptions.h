@@ -19,6 +19,8 @@ struct ClientOptions {
     std::wstring chartCode;      // --chart CODE: the product's chart, after the page has loaded
     std::wstring chartRange;     // --chart-range 1M|3M|6M|YTD|1Y|3Y|ALL
     std::wstring chartStatsPath; // --chart-stats FILE: the chart's figures, tab-separated UTF-8
+    // The simulated data feed's report after start (no option; tests shorten it).
+    unsigned dataFeedDelayMs = 3000;
     // --keyword TEXT and --filter COLUMN=VALUE (both repeatable), applied through the page's
     // filter bar in the order given, after the page has loaded.
     struct FilterStep {

@@ -159,21 +159,17 @@ bool ClientSession::start() {
         summary_.push_back(pages);
     }
 
-    SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
-    if (!options_.endDate.empty())
-        SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
-    // After the end date (200 ms) has reloaded the page, before the snapshot (1500 ms).
+    SetTimer(frame_->hwnd(), TimerDataFeed, options_.dataFeedDelayMs, nullptr);
+    // The command line's steps run in this order, each once the client has nothing left to do
+    // from the one before: the page has loaded and painted what it was told.
+    endDatePending_ = !options_.endDate.empty();
     filtersPending_ = !options_.filterSteps.empty();
-    if (filtersPending_)
-        SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
-    // After the end date and the filters, before the snapshot: the chart reads the page's date.
+    // The chart after the end date and the filters: it reads the page's date.
     chartPending_ = !options_.chartCode.empty();
-    if (chartPending_)
-        SetTimer(frame_->hwnd(), TimerChart, 1000, nullptr);
+    // A run that asks for the chart's figures ends once they are written, as one for a file does.
     snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty() ||
                        !options_.exportPath.empty() || !options_.chartStatsPath.empty();
-    if (snapshotPending_)
-        SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
+    app_->setIdleHandler([this] { return runNextStep(); });
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
     return true;
@@ -299,16 +295,26 @@ bool ClientSession::applyFilters() {
     return all;
 }
 
+bool ClientSession::runNextStep() {
+    if (endDatePending_) {
+        endDatePending_ = false;
+        applyEndDate(options_.endDate);
+    } else if (filtersPending_) {
+        applyFilters();
+    } else if (chartPending_) {
+        openChart();
+    } else if (snapshotPending_) {
+        takeSnapshot();
+    }
+    return endDatePending_ || filtersPending_ || chartPending_ || snapshotPending_;
+}
+
 void ClientSession::takeSnapshot() {
     // The filters come first, so the picture and the table show them; the chart after them.
-    if (filtersPending_) {
-        KillTimer(frame_->hwnd(), TimerFilters);
+    if (filtersPending_)
         applyFilters();
-    }
-    if (chartPending_) {
-        KillTimer(frame_->hwnd(), TimerChart);
+    if (chartPending_)
         openChart();
-    }
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
     if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
@@ -427,23 +433,9 @@ void ClientSession::onTimer(UINT_PTR id) {
         note(L"data feed: new values");
         raiseValueUpdate();
         break;
-    case TimerEndDate:
-        applyEndDate(options_.endDate);
-        break;
-    case TimerSnapshot:
-        takeSnapshot();
-        break;
-    case TimerFilters:
-        applyFilters();
-        break;
-    case TimerChart:
-        openChart();
-        break;
     case TimerExit:
-        // A short --exit-after still leaves with the screenshot and table asked for.
-        if (snapshotPending_) {
-            KillTimer(frame_->hwnd(), TimerSnapshot);
-            takeSnapshot();
+        // A short --exit-after still leaves with what the command line asked for.
+        while (runNextStep()) {
         }
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;

@@ -27,14 +27,8 @@ public:
     };
     enum Timer : UINT_PTR {
         TimerDataFeed = 1,
-        TimerEndDate = 2,
-        TimerSnapshot = 3,
         TimerExit = 4,
-        TimerFilters = 5,
-        TimerChart = 6,
     };
-    // Delay of the simulated data feed's first report after start.
-    static constexpr UINT kDataFeedDelayMs = 3000;
 
     explicit ClientSession(ClientOptions options);
     ~ClientSession();
@@ -76,6 +70,7 @@ public:
 private:
     void onCommand(int id);
     void onTimer(UINT_PTR id);
+    bool runNextStep();
     void takeSnapshot();
     void note(const std::wstring& line);
     std::wstring programDir() const;
@@ -91,6 +86,7 @@ private:
     XComPtr<ChartModule> chart_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
+    bool endDatePending_ = false;
     bool snapshotPending_ = false;
     bool filtersPending_ = false;
     bool chartPending_ = false;
