@@ -76,8 +76,10 @@ bool ChartModule::addToCompare(const std::wstring& code) {
         showChart(code.c_str(), 0, nullptr, 0);
         return w.hwnd() != nullptr;
     }
-    if (!w.addProduct(load(code)))
+    if (!w.addProduct(load(code))) {
+        MessageBeep(MB_ICONWARNING); // the chart compares as many as it can show
         return false;
+    }
     SetWindowPos(w.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     UpdateWindow(w.hwnd());
     return true;

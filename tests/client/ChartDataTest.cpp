@@ -252,6 +252,47 @@ TEST(ChartAxis, RoundStepsDatesAndMonthLabels) {
     for (int day : narrow)
         EXPECT_EQ(isoDate(day).substr(4), L"-01-01");
     EXPECT_TRUE(monthTicks(from, from, 800, 60).empty());
+    // Centuries: labels every few decades, still at least the spacing apart.
+    std::vector<int> old = monthTicks(*dayNumber(L"1752-09-14"), *dayNumber(L"2026-03-06"), 800, 64);
+    ASSERT_GE(old.size(), 2u);
+    EXPECT_LE(old.size(), 800u / 64 + 1);
+    EXPECT_EQ(isoDate(old[0]).substr(4), L"-01-01");
+}
+
+TEST(ChartModule, TheRiskFreeRateComesFromTheSystemStoreAndAGarbledOneKeepsTheDefault) {
+    std::wstring file = historydb::tempPath(L"client_riskfree_system.conf");
+    DeleteFileW(file.c_str());
+    XComPtr<Conf::IConfManager> store = createConfManager(file.c_str(), L"Client2/System/");
+    auto put = [&](const wchar_t* text) {
+        XComPtr<Conf::IConfValue> v = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+        v->setString(text);
+        ASSERT_TRUE(store->openKey(ChartModule::kRiskFreeRateKey)->setValue(v.get()));
+    };
+    XComPtr<ChartModule> chart(new ChartModule());
+    EXPECT_TRUE(chart->loadRiskFreeRate(store.get()).empty()) << "a missing key is no error";
+    EXPECT_DOUBLE_EQ(chart->riskFreeRate(), kDefaultRiskFreeRate);
+    put(L"0.025");
+    EXPECT_TRUE(chart->loadRiskFreeRate(store.get()).empty());
+    EXPECT_DOUBLE_EQ(chart->riskFreeRate(), 0.025);
+    for (const wchar_t* bad : {L"1.5%", L"abc", L"", L"nan", L"2"}) {
+        XComPtr<ChartModule> fresh(new ChartModule());
+        put(bad);
+        std::vector<std::wstring> notes = fresh->loadRiskFreeRate(store.get());
+        ASSERT_EQ(notes.size(), 1u) << std::string(bad, bad + wcslen(bad));
+        EXPECT_NE(notes[0].find(L"0.015 in use"), std::wstring::npos);
+        EXPECT_DOUBLE_EQ(fresh->riskFreeRate(), kDefaultRiskFreeRate);
+    }
+    store = nullptr;
+    DeleteFileW(file.c_str());
+
+    // The client ships the key with 0.015.
+    wchar_t exe[MAX_PATH];
+    std::wstring dir(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    XComPtr<Conf::IConfManager> shipped = createConfManager(
+        (dir.substr(0, dir.find_last_of(L"\\/")) + L"\\system.conf").c_str(), L"Client2/System/");
+    XComPtr<Conf::IConfKey> key = shipped->getKey(ChartModule::kRiskFreeRateKey);
+    ASSERT_TRUE(key && key->getValue());
+    EXPECT_EQ(std::wstring(key->getValue()->getString().c_str()), L"0.015");
 }
 
 TEST(HotKeyText, ReadsBindingsAsPeopleWriteThem) {
