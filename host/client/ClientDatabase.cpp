@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <sqlite3.h>
 #include "HostDatabase.h"
+#include "WritableDatabase.h"
 
 namespace Client {
 
@@ -109,10 +110,16 @@ std::vector<std::wstring> missingProductTables(const std::wstring& path) {
 }
 
 XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message) {
+    // The module reads the file read-only; a write that was cut off (a killed import) is taken
+    // back first, or the module could not read the file at all.
+    std::string recovery;
+    const bool recovered = WritableDatabase::finishInterruptedWrite(path, kDefaultBusyTimeoutMs, recovery);
     XComPtr<IDbModule> module = createDbModule(path.c_str());
     XComPtr<IDatabase> db = module ? module->getDatabase() : nullptr;
     if (!db || !db->isOpen()) {
         message = L"database not open: " + path + L" (the page shows no data)";
+        if (!recovered)
+            message += L"; an interrupted write could not be taken back: " + wide(recovery.c_str());
         return module;
     }
     // Any SQLite file opens, an empty one too: say when it is not the product database.

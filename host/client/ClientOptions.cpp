@@ -40,6 +40,8 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
         o.error = message;
         return o;
     };
+    std::wstring importCode;
+    bool importCodeUsed = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
         std::wstring* target = nullptr;
@@ -73,6 +75,15 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             }
             o.filterSteps.push_back(step);
             continue;
+        } else if (a == L"--import" || a == L"--import-code") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return fail(L"missing value for " + a);
+            if (a == L"--import")
+                o.imports.push_back({args[++i], importCode});
+            else
+                importCode = args[++i];
+            importCodeUsed = a == L"--import";
+            continue;
         } else if (a != L"--exit-after" && a != L"--export-filter")
             return fail(L"unknown option: " + a);
         if (i + 1 >= args.size() || args[i + 1].empty())
@@ -97,6 +108,9 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
     int y, m, d;
     if (!o.endDate.empty() && !parseIsoDate(o.endDate, y, m, d))
         return fail(L"--end-date wants YYYY-MM-DD, got: " + o.endDate);
+    if (!importCodeUsed)
+        return fail(L"--import-code " + importCode +
+                    L" names the product of the --import files after it; none follows");
     if (o.exportFilter != 0 && o.exportPath.empty())
         return fail(L"--export-filter needs --export FILE");
     return o;
@@ -106,7 +120,8 @@ std::wstring ClientOptions::usage() {
     return L"Client.exe [--database FILE] [--profile DIR] [--end-date YYYY-MM-DD]\n"
            L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]\n"
            L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...\n"
-           L"           [--export FILE [--export-filter 1|2|3]]";
+           L"           [--export FILE [--export-filter 1|2|3]]\n"
+           L"           [[--import-code CODE] --import FILE]...";
 }
 
 } // namespace Client

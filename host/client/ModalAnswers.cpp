@@ -97,6 +97,12 @@ void ModalAnswers::tick() {
         } else if (cls == L"#32770") {
             known_.insert(hwnd);
             ++otherWindows;
+            // A message box shows its text in a static control with the id 0xFFFF.
+            HWND text = GetDlgItem(hwnd, 0xFFFF);
+            if (closeMessageBoxes_ && text) {
+                messageBoxTexts.push_back(windowText(text));
+                press(hwnd, GetDlgItem(hwnd, IDOK) ? IDOK : IDCANCEL);
+            }
         }
     }
 }

@@ -39,6 +39,12 @@ public:
     void answerSaveDialog(const std::wstring& name, int filterIndex, bool cancel = false);
     // Whether to replace an existing file when the save dialog asks.
     void answerOverwrite(bool yes) { overwriteYes_ = yes; }
+    // The next open dialog: the text typed into its name field, then OK. A folder's path makes
+    // the dialog go there and stay open for the next answer; several names in double quotes
+    // choose several files.
+    void answerOpenDialog(const std::wstring& text) { answerSaveDialog(text, 0); }
+    // Message boxes are read into messageBoxTexts and closed with OK.
+    void closeMessageBoxes() { closeMessageBoxes_ = true; }
 
     // What the answers met.
     bool menuSeen = false;
@@ -48,6 +54,7 @@ public:
     int overwritePrompts = 0;
     // Any other window of this thread that appeared while answering (message boxes among them).
     int otherWindows = 0;
+    std::vector<std::wstring> messageBoxTexts;
 
 private:
     static void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD);
@@ -66,6 +73,7 @@ private:
     };
     std::vector<SaveAnswer> saveAnswers_;
     bool overwriteYes_ = true;
+    bool closeMessageBoxes_ = false;
     std::set<HWND> known_;
     std::set<HWND> answered_;
 };
