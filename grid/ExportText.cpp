@@ -38,7 +38,7 @@ void addGroup(IXMLDOMNode* group, std::vector<ExportColumn>& columns) {
         if (!isElement(child.get()) || !shownForExport(child.get(), readable) ||
             !readTitleAndName(child.get(), title, name))
             continue;
-        columns.push_back({caption.isEmpty() ? title : caption + L" " + title, name});
+        columns.push_back({caption.isEmpty() ? title : caption + L" " + title, name, child});
     }
 }
 
@@ -57,7 +57,7 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns) {
             continue;
         XStringW title, name;
         if (readTitleAndName(item.get(), title, name)) {
-            columns.push_back({title, name});
+            columns.push_back({title, name, item});
             continue;
         }
         // A group has no name; its columns hold the net values, the reason people export.
@@ -69,23 +69,74 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns) {
     return true;
 }
 
-bool ExportText::RunsAsFormula(const wchar_t* text, int length) {
-    if (length <= 0)
-        return false;
-    switch (text[0]) {
+namespace {
+
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == 0x00A0 || c == 0x3000;
+}
+
+bool isDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// A spreadsheet runs a cell as a formula when it starts with one of these, the full-width forms
+// included (some spreadsheets fold them to their ASCII signs).
+bool startsFormula(wchar_t c) {
+    switch (c) {
     case L'=':
     case L'+':
+    case L'-':
     case L'@':
     case L'\t':
     case L'\r':
+    case 0xFF1D: // ＝
+    case 0xFF0B: // ＋
+    case 0xFF0D: // －
+    case 0xFF20: // ＠
         return true;
-    case L'-':
-        if (length == 2 && text[1] == L'-')
-            return false;
-        return length == 1 || !((text[1] >= L'0' && text[1] <= L'9') || text[1] == L'.');
     default:
         return false;
     }
+}
+
+// A number as the grid shows one: an optional minus, digits with the locale's point and
+// grouping marks, an optional exponent, an optional "%". Nothing in it can run.
+bool isPlainNumber(const wchar_t* text, const wchar_t* end) {
+    if (text < end && *text == L'-')
+        ++text;
+    bool digits = false;
+    for (; text < end && (isDigit(*text) || *text == L'.' || *text == L','); ++text)
+        digits = digits || isDigit(*text);
+    if (!digits)
+        return false;
+    if (text < end && (*text == L'e' || *text == L'E')) {
+        ++text;
+        if (text < end && (*text == L'+' || *text == L'-'))
+            ++text;
+        if (text == end || !isDigit(*text))
+            return false;
+        while (text < end && isDigit(*text))
+            ++text;
+    }
+    if (text < end && *text == L'%')
+        ++text;
+    return text == end;
+}
+
+} // namespace
+
+bool ExportText::RunsAsFormula(const wchar_t* text, int length) {
+    if (!text || length <= 0)
+        return false;
+    const wchar_t* end = text + length;
+    while (text < end && isBlank(*text))
+        ++text;
+    if (text == end || !startsFormula(*text))
+        return false;
+    // "--" is the grid's text of a missing value.
+    if (end - text == 2 && text[0] == L'-' && text[1] == L'-')
+        return false;
+    return !isPlainNumber(text, end);
 }
 
 namespace {
@@ -176,6 +227,11 @@ void ExportText::endLine() {
         bytes_.append("\r\n", 2);
     else
         text_.append(L"\r\n", 2);
+}
+
+void ExportText::clear() {
+    text_.clear();
+    bytes_.clear();
 }
 
 void ExportText::reserve(size_t units) {

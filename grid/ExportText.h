@@ -5,11 +5,14 @@
 
 #include <string>
 #include <vector>
+#include "gridframe/XmlDom.h"
 #include "module/host/XString.h"
 
 struct ExportColumn {
     XStringW caption; // the title, or "<group caption> <title>" for a column inside a group
     XStringW name;
+    // The column's item, from which its formatting is read whether the grid drew it or not.
+    ComRef<IXMLDOMNode> node;
 };
 
 // The columns of a header definition, in document order: items shown for the export (no
@@ -20,8 +23,8 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns);
 
 class ExportText {
 public:
-    // UTF-16 text, or with utf8 the file's UTF-8 bytes written as each field comes, so that the
-    // export holds one copy of the file and converts it in one pass.
+    // UTF-16 text, or with utf8 the file's UTF-8 bytes written as each field comes. The export
+    // writes it out and clears it every few rows, so it never holds more than a piece of the file.
     explicit ExportText(wchar_t separator, bool utf8 = false) : separator_(separator), utf8_(utf8) {}
 
     // Appends the text quoted, then the separator. A quote inside is doubled so the field does
@@ -29,6 +32,8 @@ public:
     void field(const wchar_t* text, int length);
     void field(const XStringW& text) { field(text.c_str(), text.length()); }
     void endLine();
+    // Forgets the text written so far, keeping its memory for the next piece.
+    void clear();
     // Room for this many characters (UTF-16) or bytes (UTF-8).
     void reserve(size_t units);
     // The UTF-16 text (empty in UTF-8 mode).
@@ -37,8 +42,10 @@ public:
     const void* data() const;
     size_t byteCount() const;
 
-    // Starts with "=", "+", "@", a tab or a carriage return, or with "-" not followed by a digit
-    // or a decimal point. "--", the grid's text for a missing value, is no formula and stays.
+    // After any leading blanks, starts with "=", "+", "-", "@", a tab, a carriage return or one
+    // of the full-width signs "＝", "＋", "－", "＠"; unless the whole text is a number as the
+    // grid shows one (an optional minus, digits, point and grouping marks, an optional exponent
+    // and "%"), or "--", the grid's text of a missing value.
     static bool RunsAsFormula(const wchar_t* text, int length);
 
     // The byte order mark of the encoding: FF FE for UTF-16 little-endian, EF BB BF for UTF-8.
