@@ -161,17 +161,14 @@ bool ClientSession::start() {
         summary_.push_back(pages);
     }
 
-    SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
-    if (!options_.endDate.empty())
-        SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
-    // After the end date (200 ms) has reloaded the page, before the snapshot (1500 ms).
+    SetTimer(frame_->hwnd(), TimerDataFeed, options_.dataFeedDelayMs, nullptr);
+    // The command line's steps run in this order, each once the client has nothing left to do
+    // from the one before: the page has loaded and painted what it was told.
+    endDatePending_ = !options_.endDate.empty();
     filtersPending_ = !options_.filterSteps.empty();
-    if (filtersPending_)
-        SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
     snapshotPending_ =
         !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
-    if (snapshotPending_)
-        SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
+    app_->setIdleHandler([this] { return runNextStep(); });
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
     return true;
@@ -299,12 +296,22 @@ bool ClientSession::applyFilters() {
     return all;
 }
 
+bool ClientSession::runNextStep() {
+    if (endDatePending_) {
+        endDatePending_ = false;
+        applyEndDate(options_.endDate);
+    } else if (filtersPending_) {
+        applyFilters();
+    } else if (snapshotPending_) {
+        takeSnapshot();
+    }
+    return endDatePending_ || filtersPending_ || snapshotPending_;
+}
+
 void ClientSession::takeSnapshot() {
     // The filters come first, so the picture and the table show them.
-    if (filtersPending_) {
-        KillTimer(frame_->hwnd(), TimerFilters);
+    if (filtersPending_)
         applyFilters();
-    }
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
     if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
@@ -391,20 +398,9 @@ void ClientSession::onTimer(UINT_PTR id) {
         note(L"data feed: new values");
         raiseValueUpdate();
         break;
-    case TimerEndDate:
-        applyEndDate(options_.endDate);
-        break;
-    case TimerSnapshot:
-        takeSnapshot();
-        break;
-    case TimerFilters:
-        applyFilters();
-        break;
     case TimerExit:
-        // A short --exit-after still leaves with the screenshot and table asked for.
-        if (snapshotPending_) {
-            KillTimer(frame_->hwnd(), TimerSnapshot);
-            takeSnapshot();
+        // A short --exit-after still leaves with what the command line asked for.
+        while (runNextStep()) {
         }
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;
