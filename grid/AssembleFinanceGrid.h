@@ -76,7 +76,7 @@ public:
     void SetAlwaysTopRule(const XStringW& rule);
 
     // The company column shows the company's short name.
-    void ReadCell(int row, const CellReader& column, XStringW& text) override;
+    void ReadCell(Data::IDataRow* cells, int row, const CellReader& column, XStringW& text) override;
     void OnHeaderChange() override;
     void OnResetHeader() override;
     void OnContextMenu(int x, int y) override;

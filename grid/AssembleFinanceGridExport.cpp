@@ -95,7 +95,7 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex, uint32
             return failed(file->lastError());
 
         ExportText text(endsWithXls(path) ? L'\t' : L',', utf8);
-        text.reserve(2 * kPieceBytes / (utf8 ? 1 : sizeof(wchar_t)));
+        text.reserve(2 * kPieceBytes);
         auto flush = [&] {
             bool ok = file->write(text.data(), int64_t(text.byteCount()));
             text.clear();
@@ -107,9 +107,11 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex, uint32
             text.endLine();
         }
         XStringW cell;
+        Data::IDataView* view = GetDisplayView();
         for (int row = 0; row < rows; ++row) {
+            Data::IDataRow* cells = view ? &view->getRow(row) : nullptr;
             for (const CellReader& reader : readers) {
-                ReadCell(row, reader, cell);
+                ReadCell(cells, row, reader, cell);
                 text.field(cell);
             }
             text.endLine();

@@ -132,31 +132,27 @@ GeneralDataGrid::CellReader GeneralDataGrid::ReadColumn(const HeaderInfo2& colum
 void GeneralDataGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& text) {
     // Called from the control's painting: nothing may escape into its window procedure.
     try {
-        ReadCell(row, ReadColumn(column), text);
+        ReadCell(displayView_ ? &displayView_->getRow(row) : nullptr, row, ReadColumn(column), text);
     } catch (...) {
         text = L"--";
     }
 }
 
-void GeneralDataGrid::ReadCell(int row, const CellReader& column, XStringW& text) {
+void GeneralDataGrid::ReadCell(Data::IDataRow* cells, int row, const CellReader& column, XStringW& text) {
     try {
         if (column.kind == CellReader::RowNumber) {
             setDecimalText(row + 1, text);
-            return;
-        }
-        if (!displayView_) {
+        } else if (!cells || !displayView_) {
             text = L"--";
-            return;
-        }
-        if (column.kind == CellReader::SourceRank) {
+        } else if (column.kind == CellReader::SourceRank) {
             setDecimalText(displayView_->getSourceIndex(row) + 1, text);
-            return;
+        } else {
+            Data::IDataItem& value = cells->getItem(column.item);
+            if (column.info)
+                column.info->FormatTo(&value, text);
+            else
+                value.readText(text);
         }
-        Data::IDataItem& value = displayView_->getRow(row).getItem(column.item);
-        if (column.info)
-            column.info->FormatTo(&value, text);
-        else
-            text = value.getText();
     } catch (...) {
         text = L"--";
     }

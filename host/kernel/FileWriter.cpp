@@ -31,7 +31,9 @@ bool FileWriter::open(const wchar_t* path, int mode) {
     // corrupt and moved aside.
     if (HeldFiles::holds(path))
         return fail(ERROR_SHARING_VIOLATION);
-    return openOwnFile(path);
+    const bool opened = openOwnFile(path);
+    durable_ = false;
+    return opened;
 }
 
 bool FileWriter::openOwnFile(const wchar_t* path) {
@@ -63,6 +65,7 @@ bool FileWriter::openOwnFile(const wchar_t* path) {
         return fail(error);
     target_ = path;
     failed_ = false;
+    durable_ = true;
     error_ = 0;
     return true;
 }
@@ -99,8 +102,11 @@ bool FileWriter::write(const void* bytes, int64_t length) {
 bool FileWriter::close() {
     if (handle_ == INVALID_HANDLE_VALUE)
         return fail(ERROR_INVALID_HANDLE);
+    // The rename alone keeps the target whole through a failure or a crash of the process. The
+    // host's own stores are also flushed, so that they survive a power cut; an export or a dump
+    // is the client's to make again, and the flush would cost it twice the writing.
     bool ok = !failed_;
-    if (ok && !FlushFileBuffers(handle_))
+    if (ok && durable_ && !FlushFileBuffers(handle_))
         ok = fail(GetLastError());
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;

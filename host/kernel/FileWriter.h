@@ -19,7 +19,8 @@ public:
     bool close() override;
     uint32_t lastError() const override { return error_; }
 
-    // open for a file the host holds itself: a configuration store writing its own file.
+    // open for a file the host holds itself: a configuration store writing its own file. Such a
+    // file also reaches the disk before it replaces the old one (see close).
     bool openOwnFile(const wchar_t* path);
     // The whole file in one call, with the same guarantees, through openOwnFile.
     static bool writeAll(const wchar_t* path, const void* bytes, int64_t length);
@@ -32,5 +33,6 @@ private:
     std::wstring target_;
     std::wstring temporary_;
     bool failed_ = false;
+    bool durable_ = false;
     DWORD error_ = 0;
 };
