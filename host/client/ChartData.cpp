@@ -256,7 +256,7 @@ std::vector<int> monthTicks(int firstDay, int lastDay, int width, int minSpacing
         return ticks;
     const double perMonth = width * 30.44 / (lastDay - firstDay);
     int stride = 1;
-    for (int s : {1, 2, 3, 4, 6, 12, 24, 60, 120}) {
+    for (int s : {1, 2, 3, 4, 6, 12, 24, 60, 120, 240, 600, 1200, 2400, 6000, 12000}) {
         stride = s;
         if (perMonth * s >= minSpacing)
             break;

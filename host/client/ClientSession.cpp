@@ -82,6 +82,8 @@ bool ClientSession::start() {
     concern_ = XComPtr<ConcernFundModule>(new ConcernFundModule(user));
     pool_ = XComPtr<FundsPoolModule>(new FundsPoolModule(user));
     chart_ = XComPtr<ChartModule>(new ChartModule());
+    for (const std::wstring& m : chart_->loadRiskFreeRate(services.systemConf.get()))
+        note(m);
 
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu(),
@@ -166,8 +168,11 @@ bool ClientSession::start() {
     // from the one before: the page has loaded and painted what it was told.
     endDatePending_ = !options_.endDate.empty();
     filtersPending_ = !options_.filterSteps.empty();
-    snapshotPending_ =
-        !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
+    // The chart after the end date and the filters: it reads the page's date.
+    chartPending_ = !options_.chartCode.empty();
+    // A run that asks for the chart's figures ends once they are written, as one for a file does.
+    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty() ||
+                       !options_.exportPath.empty() || !options_.chartStatsPath.empty();
     app_->setIdleHandler([this] { return runNextStep(); });
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
@@ -302,16 +307,20 @@ bool ClientSession::runNextStep() {
         applyEndDate(options_.endDate);
     } else if (filtersPending_) {
         applyFilters();
+    } else if (chartPending_) {
+        openChart();
     } else if (snapshotPending_) {
         takeSnapshot();
     }
-    return endDatePending_ || filtersPending_ || snapshotPending_;
+    return endDatePending_ || filtersPending_ || chartPending_ || snapshotPending_;
 }
 
 void ClientSession::takeSnapshot() {
-    // The filters come first, so the picture and the table show them.
+    // The filters come first, so the picture and the table show them; the chart after them.
     if (filtersPending_)
         applyFilters();
+    if (chartPending_)
+        openChart();
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
     if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
@@ -340,6 +349,40 @@ void ClientSession::takeSnapshot() {
     // A one-shot run ends once it has what it came for, unless told how long to stay.
     if (options_.exitAfterSeconds <= 0)
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+}
+
+bool ClientSession::openChart() {
+    chartPending_ = false;
+    FigureRange range = FigureRange::All;
+    if (!options_.chartRange.empty() && parseRangeKey(options_.chartRange, range))
+        chart_->setRange(range);
+    chart_->showChart(options_.chartCode.c_str(), 0, nullptr, 0);
+    const ChartWindow* w = chart_->window();
+    if (!w || !w->hwnd() || !w->view().hasProduct()) {
+        note(L"chart not opened: " + options_.chartCode);
+        return false;
+    }
+    const ChartProduct& p = w->view().main();
+    const std::wstring date = pickedDate();
+    note(L"chart: " + p.data.code + (p.data.known ? L" " + p.data.name : L" (unknown product)") +
+         L", range " + rangeKey(w->view().range()) + L", end date " + (date.empty() ? L"none" : date) +
+         L", " +
+         (p.figures.available ? isoDate(p.figures.startDay) + L" to " + isoDate(p.figures.endDay)
+                              : std::wstring(L"range not available")));
+    if (options_.chartStatsPath.empty())
+        return true;
+    if (isSameFile(options_.chartStatsPath, options_.databasePath)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" is the open database");
+        return false;
+    }
+    std::wstring error;
+    if (!writeFileReplacing(options_.chartStatsPath, utf8(chart_->statsTable()), error)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" (" + error + L")");
+        return false;
+    }
+    note(L"chart stats written: " + options_.chartStatsPath + L" (" + std::to_wstring(kFigureRangeCount) +
+         L" ranges)");
+    return true;
 }
 
 bool ClientSession::exportGrid() {

@@ -63,6 +63,9 @@ public:
 
     // The --keyword and --filter steps, through the page's filter bar; false when one failed.
     bool applyFilters();
+    // --chart: the product's chart as the page would open it, in the range of --chart-range,
+    // and its figures into --chart-stats.
+    bool openChart();
 
 private:
     void onCommand(int id);
@@ -86,6 +89,7 @@ private:
     bool endDatePending_ = false;
     bool snapshotPending_ = false;
     bool filtersPending_ = false;
+    bool chartPending_ = false;
     bool filtering_ = false; // inside the bar's menus and dialog, which run modal loops
 };
 

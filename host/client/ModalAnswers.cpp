@@ -138,8 +138,8 @@ void ModalAnswers::answerMenu(HWND menuWindow) {
             wchar_t text[256] = {};
             GetMenuStringW(menu, UINT(i), text, 256, MF_BYPOSITION);
             item.text = text;
-            bool selectable = !(info.fState & (MFS_DISABLED | MFS_GRAYED));
-            if (target < 0 && selectable)
+            // The arrow keys stop on greyed items too (they are highlighted, just not chosen).
+            if (target < 0)
                 ++steps;
             if (target < 0 && !menuText_.empty() && item.text == menuText_)
                 target = i;
