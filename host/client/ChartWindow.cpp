@@ -6,6 +6,7 @@
 #include "Kernel.h"
 #include "ObjectWindow.h"
 #include "Screenshot.h"
+#include "WindowPlace.h"
 
 namespace Client {
 
@@ -55,8 +56,9 @@ bool ChartWindow::show(HWND owner, ChartData data) {
         // No background brush: every pixel comes from the back buffer.
         if (!registerClientClass(kClassName, &ChartWindow::windowProc, IDC_CROSS, nullptr))
             return false;
-        CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 900, 600,
-                        owner, nullptr, GetModuleHandleW(nullptr), this);
+        const RECT r = WindowPlaces::initialRect(L"Chart", owner, SIZE{900, 600}, 0);
+        CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, owner, nullptr, GetModuleHandleW(nullptr), this);
         if (!hwnd_)
             return false;
     }
@@ -215,6 +217,10 @@ LRESULT ChartWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         tracking_ = false;
         setHover(-1);
         return 0;
+    case WM_EXITSIZEMOVE:
+    case WM_DESTROY:
+        WindowPlaces::remember(L"Chart", hwnd_);
+        break;
     case WM_LBUTTONDOWN:
         onClick(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;

@@ -14,6 +14,7 @@
 #include "ProductTableDump.h"
 #include "Screenshot.h"
 #include "ShippedConfiguration.h"
+#include "WindowPlace.h"
 
 namespace Client {
 
@@ -67,6 +68,7 @@ bool ClientSession::start() {
     HostServices services = createHostServices(options_.profileDir, dir);
     app_->setConfManagers(services.systemConf, services.userConf);
     app_->setThemeManager(services.themeMgr);
+    WindowPlaces::setStore(services.userConf.get());
     for (const std::wstring& m : services.notes)
         note(m);
     // The host's events exist before any module starts, so modules that look them up (rather
@@ -126,6 +128,11 @@ bool ClientSession::start() {
     chart_->setThemeManager(services.themeMgr.get());
     chart_->setOwner(frame_->hwnd());
     chart_->setPickedDateSource([this] { return pickedDate(); });
+    // The lists open a product's chart as the page does, and add products to its comparison.
+    auto openChart = [this](const std::wstring& code) { chart_->showChart(code.c_str(), 0, nullptr, 0); };
+    auto compare = [this](const std::wstring& code) { chart_->addToCompare(code); };
+    concern_->window().setChartActions(openChart, compare);
+    pool_->window().setChartActions(openChart, compare);
 
     std::wstring dbMessage;
     if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -203,6 +210,7 @@ void ClientSession::shutdown() {
         releaseFile(options_.databasePath.c_str());
     }
     app_->clear();
+    WindowPlaces::setStore(nullptr);
     chart_ = nullptr;
     pool_ = nullptr;
     concern_ = nullptr;
