@@ -89,6 +89,17 @@ XStringW DataItem::getText() const {
     }
 }
 
+void DataItem::readText(XStringW& out) const {
+    const wchar_t* text = storedText();
+    if (!text) {
+        out = getText();
+        return;
+    }
+    const int length = int(std::wcslen(text));
+    std::wmemcpy(out.getBuffer(length), text, size_t(length));
+    out.releaseBuffer(length);
+}
+
 double DataItem::getDouble() const {
     switch (kind_) {
     case KindText:

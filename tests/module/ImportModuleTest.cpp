@@ -154,15 +154,14 @@ TEST(ImportOnThePage, AnImportThroughTheMenuReloadsThePageAtOnce) {
         Client::ModalAnswers answers;
         answers.answerOpenDialog(folder + L"\\");
         answers.answerOpenDialog(L"\"values.csv\" \"新产品.csv\"");
-        answers.closeMessageBoxes();
         SendMessageW(session.frame()->hwnd(), WM_COMMAND, Client::ClientSession::CmdImport, 0);
-        ASSERT_EQ(answers.messageBoxTexts.size(), 1u);
-        EXPECT_NE(answers.messageBoxTexts[0].find(L"导入完成"), std::wstring::npos)
-            << utf8(answers.messageBoxTexts[0]);
+        ASSERT_EQ(answers.messageBoxes.size(), 1u);
+        EXPECT_NE(answers.messageBoxes[0].text.find(L"导入完成"), std::wstring::npos)
+            << utf8(answers.messageBoxes[0].text);
         EXPECT_NE(
-            answers.messageBoxTexts[0].find(L"values.csv: 0 products, 3 values (1 changed, 0 unchanged)"),
+            answers.messageBoxes[0].text.find(L"values.csv: 0 products, 3 values (1 changed, 0 unchanged)"),
             std::wstring::npos)
-            << utf8(answers.messageBoxTexts[0]);
+            << utf8(answers.messageBoxes[0].text);
     }
     // The same table, reloaded by the host's value update: the new product on the new end date.
     EXPECT_EQ(table->rowCount(), before + 1);
