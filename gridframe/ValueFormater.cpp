@@ -79,11 +79,12 @@ char* fixedDigits(double value, int precision, char* out) {
     const double scaled = std::fabs(value) * kScale[precision];
     if (!(scaled < 1e8))
         return nullptr; // large, infinite or not a number
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;
+    // Truncated by conversion: the scaled value is positive and under 10^8.
+    unsigned long long digits = static_cast<unsigned long long>(scaled);
+    const double fraction = scaled - double(digits);
     if (std::fabs(fraction - 0.5) < 1e-6)
         return nullptr;
-    unsigned long long digits = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+    digits += fraction > 0.5 ? 1 : 0;
     // Written backwards: the decimals, the point, then at least one integer digit.
     char reversed[32];
     int n = 0;

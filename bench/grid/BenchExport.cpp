@@ -109,19 +109,14 @@ void repeatRows(Data::IDataTable* table, int copies) {
             Data::IDataRow& to = table->getRow(table->addRow());
             for (int c = 0; c < columns; ++c) {
                 Data::IDataItem& cell = from.getItem(c);
-                switch (table->getColumn(c)->getValueType()) {
-                case Data::ValueReal:
-                    if (!cell.isNull())
-                        to.getItem(c).setDouble(cell.getDouble());
-                    break;
-                case Data::ValueInteger:
-                    if (!cell.isNull())
-                        to.getItem(c).setInt(cell.getInt());
-                    break;
-                default:
+                // A column typed by its first value may hold reals beside integers: numbers
+                // are copied as reals, which read as the same texts.
+                if (cell.isNull())
+                    continue;
+                if (table->getColumn(c)->getValueType() == Data::ValueText)
                     to.getItem(c).setText(cell.getText().c_str());
-                    break;
-                }
+                else
+                    to.getItem(c).setDouble(cell.getDouble());
             }
         }
     context->commit();
