@@ -8,6 +8,8 @@
 #include "ClientDatabase.h"
 #include "ClientOptions.h"
 #include "HostDatabase.h"
+#include "ImportCommand.h"
+#include "ImportProgressWindow.h"
 #include "Kernel.h"
 #include "ProductSchema.h"
 
@@ -119,6 +121,36 @@ uint64_t fileSize(const std::wstring& path) {
     return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// A values file of kProducts × kDays lines (about 12 MB): an import of a second or more.
+constexpr int kProducts = 500, kDays = 800;
+std::wstring largeValuesFile() {
+    const std::wstring path = folder() + L"big.csv";
+    if (fileSize(path) > 0)
+        return path;
+    std::string csv = "code,date,value,totalvalue\n";
+    csv.reserve(size_t(kProducts) * kDays * 32);
+    for (int p = 0; p < kProducts; ++p)
+        for (int d = 0; d < kDays; ++d) {
+            char line[64];
+            std::snprintf(line, sizeof line, "%d,%04d-%02d-%02d,%d.%04d,1.5\n", 300001 + p, 2001 + d / 336,
+                          1 + d / 28 % 12, 1 + d % 28, 1 + p % 3, d);
+            csv += line;
+        }
+    writeFile(path, csv);
+    return path;
+}
+
+HWND progressWindowSeen = nullptr;
+
+// Presses the progress window's cancel button once the window shows.
+void CALLBACK cancelProgress(HWND, UINT, UINT_PTR, DWORD) {
+    HWND progress = FindWindowW(ImportProgressWindow::kClassName, nullptr);
+    if (!progress || !IsWindowVisible(progress) || progressWindowSeen)
+        return;
+    progressWindowSeen = progress;
+    SendMessageW(FindWindowExW(progress, nullptr, L"BUTTON", nullptr), BM_CLICK, 0, 0);
+}
+
 } // namespace
 
 TEST(ClientOptions, ImportFilesTakeTheCodeGivenBeforeThem) {
@@ -173,18 +205,7 @@ TEST(ClientImport, CommandLineImportsBeforeThePageAndSaysWhatEachFileDid) {
 }
 
 TEST(ClientImport, AKilledImportLeavesTheDatabaseWholeWithNoneOrAllOfItsRows) {
-    constexpr int kProducts = 500, kDays = 800;
-    std::string csv = "code,date,value,totalvalue\n";
-    csv.reserve(size_t(kProducts) * kDays * 32);
-    for (int p = 0; p < kProducts; ++p)
-        for (int d = 0; d < kDays; ++d) {
-            char line[64];
-            std::snprintf(line, sizeof line, "%d,%04d-%02d-%02d,%d.%04d,1.5\n", 300001 + p, 2001 + d / 336,
-                          1 + d / 28 % 12, 1 + d % 28, 1 + p % 3, d);
-            csv += line;
-        }
-    const std::wstring values = folder() + L"big.csv";
-    writeFile(values, csv);
+    const std::wstring values = largeValuesFile();
     // Killed when the import has begun its transaction, and again when its rows start to reach
     // the database file (the commit under way).
     for (bool atCommit : {false, true}) {
@@ -222,4 +243,21 @@ TEST(ClientImport, AKilledImportLeavesTheDatabaseWholeWithNoneOrAllOfItsRows) {
         EXPECT_TRUE(rows == "0" || rows == std::to_string(kProducts * kDays)) << rows;
         EXPECT_EQ(utf8(seen), rows);
     }
+}
+
+TEST(ClientImport, TheProgressWindowOfALargeImportCancelsItAndNothingIsImported) {
+    const std::wstring values = largeValuesFile();
+    const std::wstring db = folder() + L"cancelled.db";
+    makeDatabase(db, kProducts);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &cancelProgress);
+    const ImportReport report = importWithProgress(nullptr, db, {{values, std::string()}});
+    KillTimer(nullptr, timer);
+    EXPECT_NE(progressWindowSeen, nullptr);
+    EXPECT_FALSE(IsWindow(progressWindowSeen));
+    EXPECT_TRUE(report.cancelled);
+    ASSERT_EQ(report.summaryLines().size(), 1u);
+    EXPECT_EQ(report.summaryLines()[0],
+              L"import failed: " + values + L": the import was cancelled; nothing imported");
+    EXPECT_EQ(scalar(db, "select count(*) from tb_valuelist"), "0");
+    EXPECT_NE(importResultText(report).find(L"导入已取消"), std::wstring::npos);
 }
