@@ -20,25 +20,6 @@ std::wstring firstText(IDatabase* db, const std::wstring& sql) {
     return t->getRow(0).getItem(0).getText().c_str();
 }
 
-// A cell's number; false for a missing value, a text that is not a number, and NaN or ±inf
-// (texts the table may hold), which would otherwise reach the axis and the figures.
-bool readNumber(Data::IDataItem& item, double& out) {
-    if (item.isNull())
-        return false;
-    double v = item.getDouble();
-    if (v == 0) {
-        // A text that is no number also reads as 0.
-        bool ok = false;
-        item.getText().toDouble(&ok);
-        if (!ok)
-            return false;
-    }
-    if (!std::isfinite(v))
-        return false;
-    out = v;
-    return true;
-}
-
 } // namespace
 
 ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstring& pickedDate) {
@@ -70,8 +51,8 @@ ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstr
         if (!day || (!c.points.empty() && *day <= c.points.back().day))
             continue; // a malformed or repeated day cannot be placed on the date axis
         p.day = *day;
-        p.hasValue = readNumber(row.getItem(1), p.value);
-        p.hasTotal = readNumber(row.getItem(2), p.total);
+        p.hasValue = cellNumber(row.getItem(1), p.value);
+        p.hasTotal = cellNumber(row.getItem(2), p.total);
         if (p.hasValue || p.hasTotal)
             c.points.push_back(p);
     }
@@ -82,7 +63,7 @@ ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstr
             Dividend d;
             d.date = bonus->getRow(r).getItem(0).getText().c_str();
             std::optional<int> day = dayNumber(d.date);
-            if (day && readNumber(bonus->getRow(r).getItem(1), d.bonus)) {
+            if (day && cellNumber(bonus->getRow(r).getItem(1), d.bonus)) {
                 d.day = *day;
                 c.dividends.push_back(d);
             }
@@ -256,7 +237,7 @@ std::vector<int> monthTicks(int firstDay, int lastDay, int width, int minSpacing
         return ticks;
     const double perMonth = width * 30.44 / (lastDay - firstDay);
     int stride = 1;
-    for (int s : {1, 2, 3, 4, 6, 12, 24, 60, 120}) {
+    for (int s : {1, 2, 3, 4, 6, 12, 24, 60, 120, 240, 600, 1200, 2400, 6000, 12000}) {
         stride = s;
         if (perMonth * s >= minSpacing)
             break;

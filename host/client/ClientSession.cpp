@@ -8,11 +8,13 @@
 #include "FilterBarDriver.h"
 #include "GridExportDriver.h"
 #include "Kernel.h"
+#include "HostServices.h"
 #include "HotKeyText.h"
 #include "OutputFile.h"
 #include "ProductTableDump.h"
 #include "Screenshot.h"
 #include "ShippedConfiguration.h"
+#include "WindowPlace.h"
 
 namespace Client {
 
@@ -66,6 +68,7 @@ bool ClientSession::start() {
     HostServices services = createHostServices(options_.profileDir, dir);
     app_->setConfManagers(services.systemConf, services.userConf);
     app_->setThemeManager(services.themeMgr);
+    WindowPlaces::setStore(services.userConf.get());
     for (const std::wstring& m : services.notes)
         note(m);
     // The host's events exist before any module starts, so modules that look them up (rather
@@ -81,6 +84,8 @@ bool ClientSession::start() {
     concern_ = XComPtr<ConcernFundModule>(new ConcernFundModule(user));
     pool_ = XComPtr<FundsPoolModule>(new FundsPoolModule(user));
     chart_ = XComPtr<ChartModule>(new ChartModule());
+    for (const std::wstring& m : chart_->loadRiskFreeRate(services.systemConf.get()))
+        note(m);
 
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu(),
@@ -88,6 +93,8 @@ bool ClientSession::start() {
     AppendMenuW(file, MF_STRING, CmdExit, L"退出(&X)");
     AppendMenuW(data, MF_STRING, CmdValueUpdate, L"净值更新(&U)");
     AppendMenuW(data, MF_STRING, CmdBuyRedeemUpdate, L"申购赎回状态更新(&B)");
+    AppendMenuW(data, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(data, MF_STRING, CmdImport, L"导入数据…");
     AppendMenuW(view, MF_STRING, CmdSwitchTheme, L"切换主题(&T)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"数据(&D)");
@@ -123,23 +130,41 @@ bool ClientSession::start() {
     chart_->setThemeManager(services.themeMgr.get());
     chart_->setOwner(frame_->hwnd());
     chart_->setPickedDateSource([this] { return pickedDate(); });
+    // The lists open a product's chart as the page does, and add products to its comparison.
+    auto openChart = [this](const std::wstring& code) { chart_->showChart(code.c_str(), 0, nullptr, 0); };
+    auto compare = [this](const std::wstring& code) { chart_->addToCompare(code); };
+    concern_->window().setChartActions(openChart, compare);
+    pool_->window().setChartActions(openChart, compare);
 
+    // Shown before the database: making the sample, or adding the history index to a large
+    // database made before it, takes a while once, and the window says what it waits for.
+    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(frame_->hwnd());
     std::wstring dbMessage;
-    if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // Someone bringing their own data wants it alone: a missing database is then made by the
+    // import, not filled with sample products first.
+    if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        options_.imports.empty()) {
+        frame_->setStatus(L"正在生成示例数据库…");
+        UpdateWindow(frame_->statusBar());
         generateSampleDatabase(options_.databasePath, dir, dbMessage);
         note(dbMessage);
     }
+    if (!options_.imports.empty())
+        importFiles(importRequests(options_.imports), true);
+    frame_->setStatus(L"正在打开数据库（旧数据库首次建立净值索引可能需要几分钟）…");
+    UpdateWindow(frame_->statusBar());
     database_ = openDatabaseModule(options_.databasePath, dbMessage);
-    if (database_)
+    if (database_) {
         app_->addModule("mod_Database", XComPtr<IModule>(database_));
+        // No export or dump through "File.File" may take the open database's place.
+        holdFile(options_.databasePath.c_str());
+    }
     note(dbMessage);
     XComPtr<IDatabase> db = database_ ? database_->getDatabase() : nullptr;
     chart_->setDatabase(db.get());
     concern_->setDatabase(db.get());
     pool_->setDatabase(db.get());
-
-    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
-    UpdateWindow(frame_->hwnd());
 
     module_ = loadModule(options_.modulePath, app_.get());
     // Other modules find a loaded module by its name, as they find the host's own.
@@ -162,8 +187,11 @@ bool ClientSession::start() {
     // from the one before: the page has loaded and painted what it was told.
     endDatePending_ = !options_.endDate.empty();
     filtersPending_ = !options_.filterSteps.empty();
-    snapshotPending_ =
-        !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
+    // The chart after the end date and the filters: it reads the page's date.
+    chartPending_ = !options_.chartCode.empty();
+    // A run that asks for the chart's figures ends once they are written, as one for a file does.
+    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty() ||
+                       !options_.exportPath.empty() || !options_.chartStatsPath.empty();
     app_->setIdleHandler([this] { return runNextStep(); });
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
@@ -189,9 +217,12 @@ void ClientSession::shutdown() {
     }
     if (frame_)
         frame_->uninitialize();
-    if (database_)
+    if (database_) {
         database_->uninitialize();
+        releaseFile(options_.databasePath.c_str());
+    }
     app_->clear();
+    WindowPlaces::setStore(nullptr);
     chart_ = nullptr;
     pool_ = nullptr;
     concern_ = nullptr;
@@ -296,16 +327,20 @@ bool ClientSession::runNextStep() {
         applyEndDate(options_.endDate);
     } else if (filtersPending_) {
         applyFilters();
+    } else if (chartPending_) {
+        openChart();
     } else if (snapshotPending_) {
         takeSnapshot();
     }
-    return endDatePending_ || filtersPending_ || snapshotPending_;
+    return endDatePending_ || filtersPending_ || chartPending_ || snapshotPending_;
 }
 
 void ClientSession::takeSnapshot() {
-    // The filters come first, so the picture and the table show them.
+    // The filters come first, so the picture and the table show them; the chart after them.
     if (filtersPending_)
         applyFilters();
+    if (chartPending_)
+        openChart();
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
     if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
@@ -336,6 +371,62 @@ void ClientSession::takeSnapshot() {
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
 }
 
+void ClientSession::importThroughMenu() {
+    std::vector<ImportRequest> files;
+    for (const std::wstring& path : chooseImportFiles(frame_->hwnd()))
+        files.push_back({path, std::string()});
+    if (!files.empty())
+        importFiles(files, false);
+}
+
+ImportReport ClientSession::importFiles(const std::vector<ImportRequest>& files, bool quiet) {
+    const ImportReport report =
+        importWithProgress(frame_ ? frame_->hwnd() : nullptr, options_.databasePath, files);
+    for (const std::wstring& line : report.summaryLines())
+        note(line);
+    // The host's report of new values: the page reloads as on a feed update, and the lists and
+    // an open chart follow it.
+    if (report.rowsChanged > 0)
+        raiseValueUpdate();
+    if (!quiet && frame_)
+        showImportResult(frame_->hwnd(), report);
+    return report;
+}
+
+bool ClientSession::openChart() {
+    chartPending_ = false;
+    FigureRange range = FigureRange::All;
+    if (!options_.chartRange.empty() && parseRangeKey(options_.chartRange, range))
+        chart_->setRange(range);
+    chart_->showChart(options_.chartCode.c_str(), 0, nullptr, 0);
+    const ChartWindow* w = chart_->window();
+    if (!w || !w->hwnd() || !w->view().hasProduct()) {
+        note(L"chart not opened: " + options_.chartCode);
+        return false;
+    }
+    const ChartProduct& p = w->view().main();
+    const std::wstring date = pickedDate();
+    note(L"chart: " + p.data.code + (p.data.known ? L" " + p.data.name : L" (unknown product)") +
+         L", range " + rangeKey(w->view().range()) + L", end date " + (date.empty() ? L"none" : date) +
+         L", " +
+         (p.figures.available ? isoDate(p.figures.startDay) + L" to " + isoDate(p.figures.endDay)
+                              : std::wstring(L"range not available")));
+    if (options_.chartStatsPath.empty())
+        return true;
+    if (isSameFile(options_.chartStatsPath, options_.databasePath)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" is the open database");
+        return false;
+    }
+    std::wstring error;
+    if (!writeFileReplacing(options_.chartStatsPath, utf8(chart_->statsTable()), error)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" (" + error + L")");
+        return false;
+    }
+    note(L"chart stats written: " + options_.chartStatsPath + L" (" + std::to_wstring(kFigureRangeCount) +
+         L" ranges)");
+    return true;
+}
+
 bool ClientSession::exportGrid() {
     TabControl* tab = frame_ ? frame_->tabControl() : nullptr;
     HWND root = tab ? tab->pageWindow(tab->selectedIndex()) : nullptr;
@@ -343,8 +434,10 @@ bool ClientSession::exportGrid() {
         options_.exportFilter ? options_.exportFilter : defaultExportFilter(options_.exportPath);
     std::wstring message;
     bool ok = exportThroughGrid(root, options_.exportPath, filter, message);
+    // A name the dialog refused was never a file of any type.
+    const std::wstring filterNote = message == kInvalidPath ? L"" : L", filter " + std::to_wstring(filter);
     note((ok ? L"export written: " : L"export not written: ") + options_.exportPath + L" (" + message +
-         L", filter " + std::to_wstring(filter) + L")");
+         filterNote + L")");
     return ok;
 }
 
@@ -364,6 +457,9 @@ void ClientSession::onCommand(int id) {
     }
     case CmdBuyRedeemUpdate:
         raiseBuyRedeemUpdate();
+        break;
+    case CmdImport:
+        importThroughMenu();
         break;
     case CmdSwitchTheme:
         switchTheme();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include "ChartData.h"
 #include "ChartPainter.h"
+#include "ChartView.h"
 #include "HistoryDatabase.h"
 #include "HostDatabase.h"
 #include "HostModules.h"
@@ -66,7 +67,9 @@ TEST_F(HistoryTest, NoValuesOneValueUnknownCodesAndQuotesAreHandled) {
     EXPECT_TRUE(none.known);
     EXPECT_TRUE(none.points.empty());
     EXPECT_FALSE(none.message.empty());
-    EXPECT_TRUE(layoutChart(none, 600, 400).empty);
+    ChartView noneView;
+    noneView.setProduct(none);
+    EXPECT_TRUE(layoutChart(noneView, 600, 400).empty);
 
     ChartData unknown = loadChartData(db.get(), L"ZZ9999", L"");
     EXPECT_FALSE(unknown.known);
@@ -81,12 +84,14 @@ TEST_F(HistoryTest, NoValuesOneValueUnknownCodesAndQuotesAreHandled) {
     // One value: a real band of days and values around it, so it stands mid-chart.
     ChartData one = loadChartData(db.get(), L"ONE001", L"");
     ASSERT_EQ(one.points.size(), 1u);
-    ChartGeometry g = layoutChart(one, 600, 400);
+    ChartView oneView;
+    oneView.setProduct(one);
+    ChartGeometry g = layoutChart(oneView, 600, 400);
     EXPECT_FALSE(g.empty);
     EXPECT_LT(g.firstDay, one.points[0].day);
     EXPECT_GT(g.lastDay, one.points[0].day);
-    EXPECT_LT(g.scale.low, 1.0);
-    EXPECT_GT(g.scale.high, 1.0);
+    EXPECT_LT(g.left.low, 1.0);
+    EXPECT_GT(g.left.high, 1.0);
     EXPECT_EQ(g.xOf(one.points[0].day), (g.plot.left + g.plot.right) / 2);
 }
 
@@ -130,6 +135,62 @@ TEST_F(HistoryTest, WeeklyAndMonthlyProductsAreNotSuspendedBetweenTheirDays) {
     for (int m = 0; m < 12; ++m)
         monthly.push_back(NavPoint{m < 6 ? 31 * m : 31 * (m + 4), L"", true, false, 1.0, 0});
     EXPECT_EQ(lineRuns(monthly, false, suspensionGap(monthly)), (Runs{{0, 5}, {6, 11}}));
+}
+
+TEST_F(HistoryTest, TheViewShowsTheRangeAndCountsPercentGrowthFromItsStart) {
+    ChartView view;
+    view.setProduct(loadChartData(db.get(), L"G00001", L"2026-03-07"));
+    EXPECT_EQ(isoDate(view.firstDay()), L"2026-01-05");
+    EXPECT_EQ(isoDate(view.lastDay()), L"2026-03-06");
+    // One month before 03-06 falls in the suspension: the range starts on its last day before.
+    view.setRange(FigureRange::Month1);
+    EXPECT_EQ(isoDate(view.firstDay()), L"2026-01-09");
+    EXPECT_EQ(view.main().data.points[view.main().first].date, L"2026-01-09");
+    view.choosePercent(true);
+    std::vector<ChartLine> lines = view.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].runs.size(), 2u) << "the suspension breaks the percent line too";
+    EXPECT_EQ(lines[0].runs[0].front().second, 0.0);
+    // The dividend of 03-03 is reinvested: 1.04 on 01-09 grows to 1.05 + 0.055 on 03-03.
+    EXPECT_NEAR(view.percentOn(0, *dayNumber(L"2026-03-03")).value(), 1.105 / 1.04 - 1, 1e-12);
+    EXPECT_FALSE(view.percentOn(0, *dayNumber(L"2026-01-08")));
+
+    // The page's date limits what is shown; a product younger than its range shows from its start.
+    ChartView young;
+    young.setRange(FigureRange::Year1);
+    young.setProduct(loadChartData(db.get(), L"X00001", L"2026-02-10"));
+    EXPECT_FALSE(young.main().figures.available);
+    EXPECT_EQ(isoDate(young.firstDay()), L"2026-01-01");
+    EXPECT_EQ(isoDate(young.lastDay()), L"2026-02-10");
+
+    // The copied series: a header, then day, unit, accumulated and adjusted values.
+    std::wstring text = young.seriesText();
+    EXPECT_EQ(text.substr(0, text.find(L"\r\n")), L"日期\t单位净值\t累计净值\t复权净值");
+    EXPECT_NE(text.find(L"\r\n2026-01-01\t1\t1\t1.000000000\r\n"), std::wstring::npos);
+    size_t lines2 = 0;
+    for (wchar_t c : text)
+        lines2 += c == L'\n';
+    EXPECT_EQ(lines2, young.main().end - young.main().first + 1);
+}
+
+TEST_F(HistoryTest, AtMostFiveProductsAreComparedInPercent) {
+    ChartView view;
+    view.setProduct(loadChartData(db.get(), L"G00001", L""));
+    EXPECT_FALSE(view.percent());
+    for (const wchar_t* code : {L"X00001", L"MON001", L"WEEK01", L"ONE001"})
+        EXPECT_TRUE(view.addProduct(loadChartData(db.get(), code, L"")));
+    EXPECT_TRUE(view.percent()) << "net values of several products share no axis";
+    EXPECT_FALSE(view.addProduct(loadChartData(db.get(), L"OLD001", L"")));
+    EXPECT_TRUE(view.addProduct(loadChartData(db.get(), L"MON001", L""))) << "one already shown is renewed";
+    ASSERT_EQ(view.products().size(), kMaxChartProducts);
+    EXPECT_EQ(isoDate(view.firstDay()), L"2024-01-28");
+    for (const ChartLine& l : view.lines()) {
+        ASSERT_FALSE(l.runs.empty());
+        EXPECT_EQ(l.runs.front().front().second, 0.0) << "every line starts at 0 %";
+    }
+    EXPECT_FALSE(view.removeProduct(L"G00001")) << "the chart's own product stays";
+    EXPECT_TRUE(view.removeProduct(L"ONE001"));
+    EXPECT_EQ(view.products().size(), 4u);
 }
 
 TEST(ChartAxis, ValuesTooCloseOrTooLargeGiveFewDistinctShortLabels) {
@@ -191,6 +252,47 @@ TEST(ChartAxis, RoundStepsDatesAndMonthLabels) {
     for (int day : narrow)
         EXPECT_EQ(isoDate(day).substr(4), L"-01-01");
     EXPECT_TRUE(monthTicks(from, from, 800, 60).empty());
+    // Centuries: labels every few decades, still at least the spacing apart.
+    std::vector<int> old = monthTicks(*dayNumber(L"1752-09-14"), *dayNumber(L"2026-03-06"), 800, 64);
+    ASSERT_GE(old.size(), 2u);
+    EXPECT_LE(old.size(), 800u / 64 + 1);
+    EXPECT_EQ(isoDate(old[0]).substr(4), L"-01-01");
+}
+
+TEST(ChartModule, TheRiskFreeRateComesFromTheSystemStoreAndAGarbledOneKeepsTheDefault) {
+    std::wstring file = historydb::tempPath(L"client_riskfree_system.conf");
+    DeleteFileW(file.c_str());
+    XComPtr<Conf::IConfManager> store = createConfManager(file.c_str(), L"Client2/System/");
+    auto put = [&](const wchar_t* text) {
+        XComPtr<Conf::IConfValue> v = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
+        v->setString(text);
+        ASSERT_TRUE(store->openKey(ChartModule::kRiskFreeRateKey)->setValue(v.get()));
+    };
+    XComPtr<ChartModule> chart(new ChartModule());
+    EXPECT_TRUE(chart->loadRiskFreeRate(store.get()).empty()) << "a missing key is no error";
+    EXPECT_DOUBLE_EQ(chart->riskFreeRate(), kDefaultRiskFreeRate);
+    put(L"0.025");
+    EXPECT_TRUE(chart->loadRiskFreeRate(store.get()).empty());
+    EXPECT_DOUBLE_EQ(chart->riskFreeRate(), 0.025);
+    for (const wchar_t* bad : {L"1.5%", L"abc", L"", L"nan", L"2"}) {
+        XComPtr<ChartModule> fresh(new ChartModule());
+        put(bad);
+        std::vector<std::wstring> notes = fresh->loadRiskFreeRate(store.get());
+        ASSERT_EQ(notes.size(), 1u) << std::string(bad, bad + wcslen(bad));
+        EXPECT_NE(notes[0].find(L"0.015 in use"), std::wstring::npos);
+        EXPECT_DOUBLE_EQ(fresh->riskFreeRate(), kDefaultRiskFreeRate);
+    }
+    store = nullptr;
+    DeleteFileW(file.c_str());
+
+    // The client ships the key with 0.015.
+    wchar_t exe[MAX_PATH];
+    std::wstring dir(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+    XComPtr<Conf::IConfManager> shipped = createConfManager(
+        (dir.substr(0, dir.find_last_of(L"\\/")) + L"\\system.conf").c_str(), L"Client2/System/");
+    XComPtr<Conf::IConfKey> key = shipped->getKey(ChartModule::kRiskFreeRateKey);
+    ASSERT_TRUE(key && key->getValue());
+    EXPECT_EQ(std::wstring(key->getValue()->getString().c_str()), L"0.015");
 }
 
 TEST(HotKeyText, ReadsBindingsAsPeopleWriteThem) {
