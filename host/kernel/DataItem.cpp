@@ -22,10 +22,21 @@ double parseNumber(const wchar_t* text, bool* ok) {
 XStringW numberText(double value) {
     // Positional digits only: a grid cuts a long text at its right end, and "-9.99902e-05" cut
     // to "-9.99902…" reads as a different number. to_chars gives the shortest digits that read
-    // back as the same value without a round trip through printf.
+    // back as the same value without a round trip through printf. At least four decimals, so
+    // that the net values of a column line up ("1.0880" beside "1.0090", "10.0000").
+    constexpr int kMinDecimals = 4;
     char buffer[400]; // the longest fixed text of a double (denormals) is about 330 characters
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer - kMinDecimals - 1, value, std::chars_format::fixed);
     size_t length = result.ec == std::errc() ? size_t(result.ptr - buffer) : 0;
+    if (std::isfinite(value) && length > 0) {
+        const char* point = static_cast<const char*>(std::memchr(buffer, '.', length));
+        int decimals = point ? int(buffer + length - point - 1) : 0;
+        if (!point)
+            buffer[length++] = '.';
+        for (; decimals < kMinDecimals; ++decimals)
+            buffer[length++] = '0';
+    }
     wchar_t wide[sizeof buffer];
     for (size_t i = 0; i < length; ++i)
         wide[i] = wchar_t(buffer[i]);
