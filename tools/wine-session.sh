@@ -55,6 +55,14 @@ start)
     done
     touch "$WINEPREFIX/.fontlink2"
   fi
+  # Xvfb runs no window manager. Wine would still hand activated and captioned windows to one and,
+  # on every hide or destroy, wait two seconds for it to let them go; unmanaged windows are
+  # mapped and unmapped by Wine alone. Once per prefix.
+  if [ ! -f "$WINEPREFIX/.unmanaged" ]; then
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+      >/dev/null 2>&1 </dev/null || true
+    touch "$WINEPREFIX/.unmanaged"
+  fi
   # A crashing program ends at once with a failure instead of waiting in Wine's debugger.
   if [ ! -f "$WINEPREFIX/.nodebugger" ]; then
     /usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \

@@ -1,35 +1,16 @@
 #include "ChartData.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include "ClientOptions.h"
 #include "ProductLookup.h"
 
 namespace Client {
 
 namespace {
-
-// Days from 1970-01-01 in the proleptic Gregorian calendar, and back.
-int daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void civilFromDays(int z, int& y, int& m, int& d) {
-    z += 719468;
-    const int era = (z >= 0 ? z : z - 146096) / 146097;
-    const int doe = z - era * 146097;
-    const int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = yoe + era * 400 + (m <= 2);
-}
 
 // The first column of the first row of a one-value query, or "".
 std::wstring firstText(IDatabase* db, const std::wstring& sql) {
@@ -40,21 +21,6 @@ std::wstring firstText(IDatabase* db, const std::wstring& sql) {
 }
 
 } // namespace
-
-int dayNumber(const std::wstring& text) {
-    int y, m, d;
-    if (!parseIsoDate(text, y, m, d))
-        return -1;
-    return daysFromCivil(y, m, d);
-}
-
-std::wstring isoDate(int day) {
-    int y, m, d;
-    civilFromDays(day, y, m, d);
-    wchar_t buf[16];
-    swprintf(buf, 16, L"%04d-%02d-%02d", y, m, d);
-    return buf;
-}
 
 ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstring& pickedDate) {
     ChartData c;
@@ -81,14 +47,14 @@ ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstr
         Data::IDataRow& row = values->getRow(r);
         NavPoint p;
         p.date = row.getItem(0).getText().c_str();
-        p.day = dayNumber(p.date);
-        if (p.day < 0 || (!c.points.empty() && p.day <= c.points.back().day))
+        std::optional<int> day = dayNumber(p.date);
+        if (!day || (!c.points.empty() && *day <= c.points.back().day))
             continue; // a malformed or repeated day cannot be placed on the date axis
-        p.hasValue = !row.getItem(1).isNull();
-        p.value = row.getItem(1).getDouble();
-        p.hasTotal = !row.getItem(2).isNull();
-        p.total = row.getItem(2).getDouble();
-        c.points.push_back(p);
+        p.day = *day;
+        p.hasValue = cellNumber(row.getItem(1), p.value);
+        p.hasTotal = cellNumber(row.getItem(2), p.total);
+        if (p.hasValue || p.hasTotal)
+            c.points.push_back(p);
     }
     if (XComPtr<Data::IDataTable> bonus =
             queryTable(db, L"select currdate, bonus from tb_bonus where code = " + key +
@@ -96,17 +62,22 @@ ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstr
         for (int r = 0; r < bonus->rowCount(); ++r) {
             Dividend d;
             d.date = bonus->getRow(r).getItem(0).getText().c_str();
-            d.day = dayNumber(d.date);
-            d.bonus = bonus->getRow(r).getItem(1).getDouble();
-            if (d.day >= 0)
+            std::optional<int> day = dayNumber(d.date);
+            if (day && cellNumber(bonus->getRow(r).getItem(1), d.bonus)) {
+                d.day = *day;
                 c.dividends.push_back(d);
+            }
         }
     if (c.points.empty())
         c.message = c.known ? L"该产品暂无净值数据" : L"数据库中没有该产品";
 
     // The page's two dates, settled as the page settles them: the latest valuation day of a
     // listed collective product not after the pick, and the one before it.
-    if (dayNumber(pickedDate) >= 0 && !c.points.empty()) {
+    c.gapDays = suspensionGap(c.points);
+    const std::optional<int> picked = dayNumber(pickedDate);
+    if (picked)
+        c.endLimit = *picked;
+    if (picked && !c.points.empty()) {
         const std::wstring listed =
             L"select date from tb_valuelist a left join tb_fund b on a.code = b.code and "
             L"not b.isdeleted where b.fundtype = '集合理财产品' and isdellisting = 0 "
@@ -125,16 +96,40 @@ ChartData loadChartData(IDatabase* db, const std::wstring& code, const std::wstr
     return c;
 }
 
-std::vector<std::pair<size_t, size_t>> lineRuns(const std::vector<NavPoint>& points, bool total) {
-    std::vector<std::pair<size_t, size_t>> runs;
+int suspensionGap(const std::vector<NavPoint>& points) {
+    if (points.size() < 3)
+        return kGapDays;
+    std::vector<int> steps;
+    steps.reserve(points.size() - 1);
+    for (size_t i = 1; i < points.size(); ++i)
+        steps.push_back(points[i].day - points[i - 1].day);
+    std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+    const int usual = steps[steps.size() / 2];
+    return std::max(kGapDays, usual > kGapDays ? 3 * usual : 0);
+}
+
+AdjustedSeries adjustedSeries(const ChartData& data) {
+    std::vector<Valuation> values;
+    values.reserve(data.points.size());
+    for (const NavPoint& p : data.points)
+        if (p.hasValue)
+            values.push_back({p.day, p.value});
+    std::vector<Payout> payouts;
+    for (const Dividend& d : data.dividends)
+        payouts.push_back({d.day, d.bonus});
+    return AdjustedSeries(std::move(values), payouts);
+}
+
+Runs lineRuns(const std::vector<NavPoint>& points, bool total, int gapDays, size_t from, size_t to) {
+    Runs runs;
     bool open = false;
-    for (size_t i = 0; i < points.size(); ++i) {
+    for (size_t i = from; i < std::min(to, points.size()); ++i) {
         bool has = total ? points[i].hasTotal : points[i].hasValue;
         if (!has) {
             open = false;
             continue;
         }
-        if (open && points[i].day - points[runs.back().second].day <= kGapDays)
+        if (open && points[i].day - points[runs.back().second].day <= gapDays)
             runs.back().second = i;
         else
             runs.emplace_back(i, i);
@@ -149,34 +144,91 @@ ValueScale roundScale(double low, double high, int maxSteps) {
         return s;
     if (low > high)
         std::swap(low, high);
-    if (maxSteps < 1)
-        maxSteps = 1;
-    if (high - low < 1e-9) {
+    maxSteps = std::max(1, maxSteps);
+    const double size = std::max(std::fabs(low), std::fabs(high));
+    // Relative to the values' size: near 1e7 a difference of 1e-9 is below what a tick's
+    // arithmetic can hold, and a step that small would never move the running value.
+    if (high - low <= size * 1e-9) {
         // One value (or a flat line): a band of a few percent around it keeps it mid-chart.
-        double pad = std::fabs(low) > 1e-9 ? std::fabs(low) * 0.02 : 0.01;
-        low -= pad;
-        high += pad;
+        const double pad = size > 0 ? size * 0.02 : 0.01;
+        low = std::max(low - pad, -DBL_MAX);
+        high = std::min(high + pad, DBL_MAX);
     }
-    // The smallest round step whose aligned range needs no more than maxSteps steps.
-    double raw = (high - low) / maxSteps;
-    double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (int i = 0; i < 12; ++i) {
-        const double factors[] = {1.0, 2.0, 2.5, 5.0};
-        double step = power * factors[i % 4] * (i >= 4 ? (i >= 8 ? 100 : 10) : 1);
-        if (step < raw * (1 - 1e-9))
+    // Divided before subtracting, so values near the ends of the double range do not overflow.
+    const double raw = high / maxSteps - low / maxSteps;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    const double factors[] = {1, 2, 2.5, 5, 10, 20, 25, 50, 100, 200, 250, 500};
+    for (double factor : factors) {
+        const double step = power * factor;
+        if (!std::isfinite(step) || step < raw * (1 - 1e-9))
+            continue;
+        const double first = std::floor(low / step + 1e-9), last = std::ceil(high / step - 1e-9);
+        const double steps = std::max(1.0, last - first);
+        if (steps > maxSteps + 1e-9)
             continue;
         s.step = step;
-        s.low = std::floor(low / step + 1e-9) * step;
-        s.high = std::ceil(high / step - 1e-9) * step;
-        if (s.high <= s.low)
-            s.high = s.low + step;
-        if ((s.high - s.low) / step <= maxSteps + 1e-9)
-            break;
+        s.steps = static_cast<int>(steps);
+        s.low = first * step;
+        s.high = s.low + s.steps * step;
+        if (std::isfinite(s.low) && std::isfinite(s.high))
+            return s;
+        break;
     }
-    s.decimals = 0;
-    for (double t = s.step; s.decimals < 6 && std::fabs(t - std::round(t)) > 1e-6; t *= 10)
-        ++s.decimals;
+    // No round step fits inside the double range: even steps between the values themselves.
+    s.low = low;
+    s.high = high;
+    s.steps = maxSteps;
+    s.step = raw;
     return s;
+}
+
+double ValueScale::tick(int i) const {
+    const double v = low + i * step;
+    if (std::isfinite(v))
+        return v;
+    // Near the ends of the double range: between the ends without overflowing.
+    const double t = static_cast<double>(i) / steps;
+    return low * (1 - t) + high * t;
+}
+
+std::vector<std::wstring> axisLabels(const ValueScale& scale, bool percent) {
+    const double unit = percent ? 100 : 1;
+    const double step = scale.step * unit;
+    std::vector<std::wstring> labels;
+    if (!(step > 0) || !std::isfinite(step))
+        return labels;
+    // Digits that show the step itself (2.5 needs one more than 2), so neighbours differ.
+    const int stepExponent = static_cast<int>(std::floor(std::log10(step) + 1e-9));
+    const double mantissa = step / std::pow(10.0, stepExponent);
+    const int extra = std::fabs(mantissa - std::round(mantissa)) > 1e-6 ? 1 : 0;
+    const int decimals = std::max(0, extra - stepExponent);
+    auto tick = [&](int i) {
+        double v = scale.tick(i) * unit;
+        return std::fabs(v) < step * 1e-6 ? 0.0 : v; // no "-0.00"
+    };
+    const size_t kLongest = 12;
+    bool fits = decimals <= 15;
+    char text[400];
+    for (int i = 0; fits && i <= scale.steps; ++i) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, tick(i));
+        fits = std::strlen(text) <= kLongest;
+        labels.emplace_back(text, text + std::strlen(text));
+    }
+    if (!fits) {
+        // Very large or very small values: a mantissa with the digits that tell ticks apart.
+        labels.clear();
+        const double size = std::max(std::fabs(scale.low), std::fabs(scale.high)) * unit;
+        const int digits =
+            std::min(15, std::max(0, static_cast<int>(std::floor(std::log10(size))) - stepExponent + extra));
+        for (int i = 0; i <= scale.steps; ++i) {
+            std::snprintf(text, sizeof text, "%.*e", digits, tick(i));
+            labels.emplace_back(text, text + std::strlen(text));
+        }
+    }
+    if (percent)
+        for (std::wstring& l : labels)
+            l += L"%";
+    return labels;
 }
 
 std::vector<int> monthTicks(int firstDay, int lastDay, int width, int minSpacing) {
@@ -185,19 +237,19 @@ std::vector<int> monthTicks(int firstDay, int lastDay, int width, int minSpacing
         return ticks;
     const double perMonth = width * 30.44 / (lastDay - firstDay);
     int stride = 1;
-    for (int s : {1, 2, 3, 4, 6, 12, 24, 60, 120}) {
+    for (int s : {1, 2, 3, 4, 6, 12, 24, 60, 120, 240, 600, 1200, 2400, 6000, 12000}) {
         stride = s;
         if (perMonth * s >= minSpacing)
             break;
     }
     int y, m, d;
-    civilFromDays(firstDay, y, m, d);
+    civilFromDay(firstDay, y, m, d);
     if (d != 1 && ++m > 12) {
         m = 1;
         ++y;
     }
     for (;;) {
-        int day = daysFromCivil(y, m, 1);
+        int day = dayFromCivil(y, m, 1);
         if (day > lastDay)
             break;
         // Counted from year 0, so a stride of 12 or more lands on Januaries.

@@ -60,7 +60,16 @@ bool ClientApp::preTranslate(const MSG& msg) {
 int ClientApp::run() {
     MSG msg;
     BOOL got;
-    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+    bool idleDue = true;
+    for (;;) {
+        // PeekMessage also reports due paints and timers, so an empty queue means all is drawn.
+        if (idleDue && idle_ && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            idleDue = idle_();
+            continue;
+        }
+        if ((got = GetMessageW(&msg, nullptr, 0, 0)) == 0)
+            break;
+        idleDue = true;
         if (got == -1)
             return -1;
         const bool offered = !keyRoot_ || !msg.hwnd || GetAncestor(msg.hwnd, GA_ROOT) == keyRoot_;
@@ -73,6 +82,7 @@ int ClientApp::run() {
 }
 
 void ClientApp::clear() {
+    idle_ = nullptr;
     handlers_.clear();
     modules_.clear();
     themeMgr_ = nullptr;

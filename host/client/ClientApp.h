@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 #include "App.h"
@@ -36,6 +37,10 @@ public:
     // The message loop: pre-translation, then TranslateMessage/DispatchMessage. Returns the
     // WM_QUIT exit code.
     int run();
+    // Called by run() whenever the queue is empty, so everything posted, painted or due by then
+    // is done (the modal loops of menus and dialogs never call it). While it returns true it is
+    // called again at the next empty queue; once false, only after another message.
+    void setIdleHandler(std::function<bool()> handler) { idle_ = std::move(handler); }
     // Drops every module and handler reference; the modules' uninitialize is the caller's.
     void clear();
 
@@ -54,6 +59,7 @@ private:
     XComPtr<Conf::IConfManager> systemConf_;
     XComPtr<Conf::IConfManager> userConf_;
     HWND keyRoot_ = nullptr;
+    std::function<bool()> idle_;
 };
 
 } // namespace Client

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 #include <sqlite3.h>
+#include <iterator>
 #include "HostDatabase.h"
+#include "host/database/ProductSchema.h"
 
 namespace Client {
 
@@ -108,7 +110,63 @@ std::vector<std::wstring> missingProductTables(const std::wstring& path) {
     return missing;
 }
 
+IndexUpgrade addMissingIndexes(const std::wstring& path, std::wstring& reason) {
+    reason.clear();
+    {
+        // Read-only first: a database that has every index is never opened for writing.
+        Connection c;
+        if (sqlite3_open_v2(utf8(path).c_str(), &c.db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+            reason = L"cannot open " + path;
+            return IndexUpgrade::Failed;
+        }
+        sqlite3_busy_timeout(c.db, kDefaultBusyTimeoutMs);
+        Statement s;
+        int present = 0;
+        if (sqlite3_prepare_v2(c.db, "select count(*) from sqlite_master where type = 'index' and name = ?",
+                               -1, &s.stmt, nullptr) == SQLITE_OK)
+            for (const char* name : kProductIndexNames) {
+                sqlite3_bind_text(s.stmt, 1, name, -1, SQLITE_STATIC);
+                if (sqlite3_step(s.stmt) == SQLITE_ROW)
+                    present += sqlite3_column_int(s.stmt, 0);
+                sqlite3_reset(s.stmt);
+            }
+        if (present == static_cast<int>(std::size(kProductIndexNames)))
+            return IndexUpgrade::Present;
+    }
+    // A file marked read-only is the user's word that nothing writes it (an administrator may
+    // still be able to open it for writing).
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return IndexUpgrade::ReadOnly;
+    Connection c;
+    // Never created here: the file exists, or there is nothing to upgrade.
+    if (sqlite3_open_v2(utf8(path).c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+        sqlite3_db_readonly(c.db, "main") == 1)
+        return IndexUpgrade::ReadOnly;
+    sqlite3_busy_timeout(c.db, kDefaultBusyTimeoutMs);
+    // One transaction: a crash or a failure leaves the file as it was.
+    char* failure = nullptr;
+    if (sqlite3_exec(c.db, "begin immediate", nullptr, nullptr, &failure) == SQLITE_OK &&
+        sqlite3_exec(c.db, kProductIndexes, nullptr, nullptr, &failure) == SQLITE_OK &&
+        sqlite3_exec(c.db, "commit", nullptr, nullptr, &failure) == SQLITE_OK)
+        return IndexUpgrade::Added;
+    const int code = sqlite3_extended_errcode(c.db);
+    reason = wide(failure ? failure : sqlite3_errmsg(c.db));
+    sqlite3_free(failure);
+    sqlite3_exec(c.db, "rollback", nullptr, nullptr, nullptr);
+    // A file the system lets us open for writing may still refuse the write (a read-only
+    // medium, a folder that takes no journal).
+    if ((code & 0xFF) == SQLITE_READONLY || (code & 0xFF) == SQLITE_CANTOPEN)
+        return IndexUpgrade::ReadOnly;
+    return IndexUpgrade::Failed;
+}
+
 XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message) {
+    // Before the module's connection opens, so its first statements already find the index.
+    // A file that is not the product database gets nothing.
+    std::wstring reason;
+    const std::vector<std::wstring> missing = missingProductTables(path);
+    const IndexUpgrade upgrade = missing.empty() ? addMissingIndexes(path, reason) : IndexUpgrade::Present;
     XComPtr<IDbModule> module = createDbModule(path.c_str());
     XComPtr<IDatabase> db = module ? module->getDatabase() : nullptr;
     if (!db || !db->isOpen()) {
@@ -116,7 +174,6 @@ XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& me
         return module;
     }
     // Any SQLite file opens, an empty one too: say when it is not the product database.
-    std::vector<std::wstring> missing = missingProductTables(path);
     if (missing.size() == 5) {
         message = L"database: " + path + L" holds no product tables (the page shows no rows)";
     } else if (!missing.empty()) {
@@ -126,6 +183,20 @@ XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& me
         message += L" (the page shows no rows)";
     } else {
         message = L"database: " + path;
+        switch (upgrade) {
+        case IndexUpgrade::Present:
+            break;
+        case IndexUpgrade::Added:
+            message += L" (index of product histories added)";
+            break;
+        case IndexUpgrade::ReadOnly:
+            message += L" (read-only, without the index of product histories: charts and lists read slower)";
+            break;
+        case IndexUpgrade::Failed:
+            message +=
+                L" (index of product histories not added: " + reason + L"; charts and lists read slower)";
+            break;
+        }
     }
     return module;
 }

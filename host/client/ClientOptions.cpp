@@ -1,6 +1,7 @@
 #include "ClientOptions.h"
 
 #include <cwchar>
+#include "ProductFigures.h"
 
 namespace Client {
 
@@ -57,6 +58,12 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             target = &o.modulePath;
         else if (a == L"--export")
             target = &o.exportPath;
+        else if (a == L"--chart")
+            target = &o.chartCode;
+        else if (a == L"--chart-range")
+            target = &o.chartRange;
+        else if (a == L"--chart-stats")
+            target = &o.chartStatsPath;
         else if (a == L"--keyword" || a == L"--filter") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return fail(L"missing value for " + a);
@@ -99,6 +106,11 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
         return fail(L"--end-date wants YYYY-MM-DD, got: " + o.endDate);
     if (o.exportFilter != 0 && o.exportPath.empty())
         return fail(L"--export-filter needs --export FILE");
+    FigureRange range;
+    if (!o.chartRange.empty() && !parseRangeKey(o.chartRange, range))
+        return fail(L"--chart-range wants 1M, 3M, 6M, YTD, 1Y, 3Y or ALL, got: " + o.chartRange);
+    if ((!o.chartRange.empty() || !o.chartStatsPath.empty()) && o.chartCode.empty())
+        return fail(L"--chart-range and --chart-stats need --chart CODE");
     return o;
 }
 
@@ -106,7 +118,8 @@ std::wstring ClientOptions::usage() {
     return L"Client.exe [--database FILE] [--profile DIR] [--end-date YYYY-MM-DD]\n"
            L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]\n"
            L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...\n"
-           L"           [--export FILE [--export-filter 1|2|3]]";
+           L"           [--export FILE [--export-filter 1|2|3]]\n"
+           L"           [--chart CODE [--chart-range 1M|3M|6M|YTD|1Y|3Y|ALL] [--chart-stats FILE]]";
 }
 
 } // namespace Client

@@ -16,6 +16,11 @@ struct ClientOptions {
     std::wstring exportPath;     // --export FILE: the grid's export command, run as a user would
     int exportFilter = 0;        // --export-filter 1|2|3; 0: by the name (3 for ".xls", else 1)
     double exitAfterSeconds = 0; // --exit-after SECONDS; 0 keeps running
+    std::wstring chartCode;      // --chart CODE: the product's chart, after the page has loaded
+    std::wstring chartRange;     // --chart-range 1M|3M|6M|YTD|1Y|3Y|ALL
+    std::wstring chartStatsPath; // --chart-stats FILE: the chart's figures, tab-separated UTF-8
+    // The simulated data feed's report after start (no option; tests shorten it).
+    unsigned dataFeedDelayMs = 3000;
     // --keyword TEXT and --filter COLUMN=VALUE (both repeatable), applied through the page's
     // filter bar in the order given, after the page has loaded.
     struct FilterStep {

@@ -13,6 +13,7 @@
 #include "ProductTableDump.h"
 #include "Screenshot.h"
 #include "ShippedConfiguration.h"
+#include "WindowPlace.h"
 
 namespace Client {
 
@@ -66,6 +67,7 @@ bool ClientSession::start() {
     HostServices services = createHostServices(options_.profileDir, dir);
     app_->setConfManagers(services.systemConf, services.userConf);
     app_->setThemeManager(services.themeMgr);
+    WindowPlaces::setStore(services.userConf.get());
     for (const std::wstring& m : services.notes)
         note(m);
     // The host's events exist before any module starts, so modules that look them up (rather
@@ -81,6 +83,8 @@ bool ClientSession::start() {
     concern_ = XComPtr<ConcernFundModule>(new ConcernFundModule(user));
     pool_ = XComPtr<FundsPoolModule>(new FundsPoolModule(user));
     chart_ = XComPtr<ChartModule>(new ChartModule());
+    for (const std::wstring& m : chart_->loadRiskFreeRate(services.systemConf.get()))
+        note(m);
 
     HMENU menu = CreateMenu();
     HMENU file = CreatePopupMenu(), data = CreatePopupMenu(), view = CreatePopupMenu(),
@@ -123,6 +127,11 @@ bool ClientSession::start() {
     chart_->setThemeManager(services.themeMgr.get());
     chart_->setOwner(frame_->hwnd());
     chart_->setPickedDateSource([this] { return pickedDate(); });
+    // The lists open a product's chart as the page does, and add products to its comparison.
+    auto openChart = [this](const std::wstring& code) { chart_->showChart(code.c_str(), 0, nullptr, 0); };
+    auto compare = [this](const std::wstring& code) { chart_->addToCompare(code); };
+    concern_->window().setChartActions(openChart, compare);
+    pool_->window().setChartActions(openChart, compare);
 
     std::wstring dbMessage;
     if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -157,17 +166,17 @@ bool ClientSession::start() {
         summary_.push_back(pages);
     }
 
-    SetTimer(frame_->hwnd(), TimerDataFeed, kDataFeedDelayMs, nullptr);
-    if (!options_.endDate.empty())
-        SetTimer(frame_->hwnd(), TimerEndDate, 200, nullptr);
-    // After the end date (200 ms) has reloaded the page, before the snapshot (1500 ms).
+    SetTimer(frame_->hwnd(), TimerDataFeed, options_.dataFeedDelayMs, nullptr);
+    // The command line's steps run in this order, each once the client has nothing left to do
+    // from the one before: the page has loaded and painted what it was told.
+    endDatePending_ = !options_.endDate.empty();
     filtersPending_ = !options_.filterSteps.empty();
-    if (filtersPending_)
-        SetTimer(frame_->hwnd(), TimerFilters, 700, nullptr);
-    snapshotPending_ =
-        !options_.screenshotPath.empty() || !options_.dumpPath.empty() || !options_.exportPath.empty();
-    if (snapshotPending_)
-        SetTimer(frame_->hwnd(), TimerSnapshot, 1500, nullptr);
+    // The chart after the end date and the filters: it reads the page's date.
+    chartPending_ = !options_.chartCode.empty();
+    // A run that asks for the chart's figures ends once they are written, as one for a file does.
+    snapshotPending_ = !options_.screenshotPath.empty() || !options_.dumpPath.empty() ||
+                       !options_.exportPath.empty() || !options_.chartStatsPath.empty();
+    app_->setIdleHandler([this] { return runNextStep(); });
     if (options_.exitAfterSeconds > 0)
         SetTimer(frame_->hwnd(), TimerExit, static_cast<UINT>(options_.exitAfterSeconds * 1000), nullptr);
     return true;
@@ -195,6 +204,7 @@ void ClientSession::shutdown() {
     if (database_)
         database_->uninitialize();
     app_->clear();
+    WindowPlaces::setStore(nullptr);
     chart_ = nullptr;
     pool_ = nullptr;
     concern_ = nullptr;
@@ -297,12 +307,26 @@ bool ClientSession::applyFilters() {
     return all;
 }
 
-void ClientSession::takeSnapshot() {
-    // The filters come first, so the picture and the table show them.
-    if (filtersPending_) {
-        KillTimer(frame_->hwnd(), TimerFilters);
+bool ClientSession::runNextStep() {
+    if (endDatePending_) {
+        endDatePending_ = false;
+        applyEndDate(options_.endDate);
+    } else if (filtersPending_) {
         applyFilters();
+    } else if (chartPending_) {
+        openChart();
+    } else if (snapshotPending_) {
+        takeSnapshot();
     }
+    return endDatePending_ || filtersPending_ || chartPending_ || snapshotPending_;
+}
+
+void ClientSession::takeSnapshot() {
+    // The filters come first, so the picture and the table show them; the chart after them.
+    if (filtersPending_)
+        applyFilters();
+    if (chartPending_)
+        openChart();
     snapshotPending_ = false;
     // The database is the user's data: no output replaces it, however its path is spelt.
     if (!options_.screenshotPath.empty() && isSameFile(options_.screenshotPath, options_.databasePath)) {
@@ -331,6 +355,40 @@ void ClientSession::takeSnapshot() {
     // A one-shot run ends once it has what it came for, unless told how long to stay.
     if (options_.exitAfterSeconds <= 0)
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
+}
+
+bool ClientSession::openChart() {
+    chartPending_ = false;
+    FigureRange range = FigureRange::All;
+    if (!options_.chartRange.empty() && parseRangeKey(options_.chartRange, range))
+        chart_->setRange(range);
+    chart_->showChart(options_.chartCode.c_str(), 0, nullptr, 0);
+    const ChartWindow* w = chart_->window();
+    if (!w || !w->hwnd() || !w->view().hasProduct()) {
+        note(L"chart not opened: " + options_.chartCode);
+        return false;
+    }
+    const ChartProduct& p = w->view().main();
+    const std::wstring date = pickedDate();
+    note(L"chart: " + p.data.code + (p.data.known ? L" " + p.data.name : L" (unknown product)") +
+         L", range " + rangeKey(w->view().range()) + L", end date " + (date.empty() ? L"none" : date) +
+         L", " +
+         (p.figures.available ? isoDate(p.figures.startDay) + L" to " + isoDate(p.figures.endDay)
+                              : std::wstring(L"range not available")));
+    if (options_.chartStatsPath.empty())
+        return true;
+    if (isSameFile(options_.chartStatsPath, options_.databasePath)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" is the open database");
+        return false;
+    }
+    std::wstring error;
+    if (!writeFileReplacing(options_.chartStatsPath, utf8(chart_->statsTable()), error)) {
+        note(L"chart stats not written: " + options_.chartStatsPath + L" (" + error + L")");
+        return false;
+    }
+    note(L"chart stats written: " + options_.chartStatsPath + L" (" + std::to_wstring(kFigureRangeCount) +
+         L" ranges)");
+    return true;
 }
 
 bool ClientSession::exportGrid() {
@@ -387,20 +445,9 @@ void ClientSession::onTimer(UINT_PTR id) {
         note(L"data feed: new values");
         raiseValueUpdate();
         break;
-    case TimerEndDate:
-        applyEndDate(options_.endDate);
-        break;
-    case TimerSnapshot:
-        takeSnapshot();
-        break;
-    case TimerFilters:
-        applyFilters();
-        break;
     case TimerExit:
-        // A short --exit-after still leaves with the screenshot and table asked for.
-        if (snapshotPending_) {
-            KillTimer(frame_->hwnd(), TimerSnapshot);
-            takeSnapshot();
+        // A short --exit-after still leaves with what the command line asked for.
+        while (runNextStep()) {
         }
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
         break;

@@ -27,13 +27,8 @@ public:
     };
     enum Timer : UINT_PTR {
         TimerDataFeed = 1,
-        TimerEndDate = 2,
-        TimerSnapshot = 3,
         TimerExit = 4,
-        TimerFilters = 5,
     };
-    // Delay of the simulated data feed's first report after start.
-    static constexpr UINT kDataFeedDelayMs = 3000;
 
     explicit ClientSession(ClientOptions options);
     ~ClientSession();
@@ -68,10 +63,14 @@ public:
 
     // The --keyword and --filter steps, through the page's filter bar; false when one failed.
     bool applyFilters();
+    // --chart: the product's chart as the page would open it, in the range of --chart-range,
+    // and its figures into --chart-stats.
+    bool openChart();
 
 private:
     void onCommand(int id);
     void onTimer(UINT_PTR id);
+    bool runNextStep();
     void takeSnapshot();
     void note(const std::wstring& line);
     std::wstring programDir() const;
@@ -87,8 +86,10 @@ private:
     XComPtr<ChartModule> chart_;
     std::vector<std::wstring> summary_;
     bool shutDown_ = false;
+    bool endDatePending_ = false;
     bool snapshotPending_ = false;
     bool filtersPending_ = false;
+    bool chartPending_ = false;
     bool filtering_ = false; // inside the bar's menus and dialog, which run modal loops
 };
 

@@ -75,9 +75,17 @@ bool exportThroughGrid(HWND pageRoot, const std::wstring& path, int filterIndex,
     ULONGLONG sizeBefore = 0;
     const bool existed = lastWrite(path, before, sizeBefore);
 
+    // The save dialog refuses a name spelt with forward slashes ("Z:/…", as scripts under Wine
+    // write it) with a message box of its own; the full path is what a user would type.
+    std::wstring typed = path;
+    if (DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr)) {
+        typed.resize(n);
+        typed.resize(GetFullPathNameW(path.c_str(), n, &typed[0], nullptr));
+    }
+
     ModalAnswers answers;
     answers.chooseMenuItem(kExportItem);
-    answers.answerSaveDialog(path, filterIndex);
+    answers.answerSaveDialog(typed, filterIndex);
     answers.answerOverwrite(true);
     SendMessageW(grid, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(point.x, point.y));
     SendMessageW(grid, WM_RBUTTONUP, 0, MAKELPARAM(point.x, point.y));

@@ -105,6 +105,19 @@ bool CodeList::remove(const std::wstring& code) {
     return true;
 }
 
+bool CodeList::remove(const std::vector<std::wstring>& codes) {
+    const size_t before = codes_.size();
+    codes_.erase(std::remove_if(codes_.begin(), codes_.end(),
+                                [&](const std::wstring& c) {
+                                    return std::find(codes.begin(), codes.end(), c) != codes.end();
+                                }),
+                 codes_.end());
+    if (codes_.size() == before)
+        return false;
+    save();
+    return true;
+}
+
 void CodeList::save() {
     if (!store_)
         return;
@@ -126,7 +139,8 @@ void CodeList::save() {
 ConcernFundModule::ConcernFundModule(Conf::IConfManager* userStore)
     : HostModule("mod_ConcernFund", L"自选基金"), list_(userStore, kKey),
       window_({L"自选基金", kChangedEvent, [this] { return list_.codes(); },
-               [this](const std::wstring& code) { removeWatched(code.c_str()); }}) {}
+               [this](const std::vector<std::wstring>& codes) { removeWatched(codes); }, L"ConcernFund", 1}) {
+}
 
 bool ConcernFundModule::isWatched(const XStringW& code) {
     return list_.contains(code.c_str());
@@ -144,10 +158,16 @@ void ConcernFundModule::removeWatched(const XStringW& code) {
             e->raise(nullptr);
 }
 
+void ConcernFundModule::removeWatched(const std::vector<std::wstring>& codes) {
+    if (list_.remove(codes))
+        if (XComPtr<IEvent> e = createEvent(kChangedEvent))
+            e->raise(nullptr);
+}
+
 FundsPoolModule::FundsPoolModule(Conf::IConfManager* userStore)
     : HostModule("mod_FundsPool", L"基金池"), list_(userStore, kKey),
       window_({L"基金池", kChangedEvent, [this] { return list_.codes(); },
-               [this](const std::wstring& code) { removeFund(code); }}) {}
+               [this](const std::vector<std::wstring>& codes) { removeFunds(codes); }, L"FundsPool", 2}) {}
 
 void FundsPoolModule::addFund(XStringW code) {
     if (list_.add(code.c_str()))
@@ -157,6 +177,12 @@ void FundsPoolModule::addFund(XStringW code) {
 
 void FundsPoolModule::removeFund(const std::wstring& code) {
     if (list_.remove(code))
+        if (XComPtr<IEvent> e = createEvent(kChangedEvent))
+            e->raise(nullptr);
+}
+
+void FundsPoolModule::removeFunds(const std::vector<std::wstring>& codes) {
+    if (list_.remove(codes))
         if (XComPtr<IEvent> e = createEvent(kChangedEvent))
             e->raise(nullptr);
 }

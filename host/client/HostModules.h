@@ -49,6 +49,8 @@ public:
     // False when the list did not change.
     bool add(const std::wstring& code);
     bool remove(const std::wstring& code);
+    // Removes them all with one save; false when none was in the list.
+    bool remove(const std::vector<std::wstring>& codes);
     const std::vector<std::wstring>& codes() const { return codes_; }
 
 private:
@@ -67,6 +69,8 @@ public:
     bool isWatched(const XStringW& code) override;
     void addWatched(const XStringW& code) override;
     void removeWatched(const XStringW& code) override;
+    // One change of the list, one event.
+    void removeWatched(const std::vector<std::wstring>& codes);
     const CodeList& list() const { return list_; }
 
     // The watched list's window, reading names and values from db.
@@ -87,6 +91,8 @@ public:
     explicit FundsPoolModule(Conf::IConfManager* userStore);
     void addFund(XStringW code) override;
     void removeFund(const std::wstring& code);
+    // One change of the list, one event.
+    void removeFunds(const std::vector<std::wstring>& codes);
     const CodeList& list() const { return list_; }
 
     void setDatabase(IDatabase* db) { window_.setDatabase(db); }

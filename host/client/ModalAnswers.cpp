@@ -85,9 +85,14 @@ void ModalAnswers::tick() {
             known_.insert(hwnd);
             answerMenu(hwnd);
         } else if (cls == L"#32770" && GetDlgItem(hwnd, cmb1) && fileNameField(hwnd)) {
-            // Disabled while it asks a question of its own.
+            // Disabled while it asks a question of its own. Still open once every answer was
+            // refused: cancelled, so a scripted command ends rather than waits for a user.
             if (!saveAnswers_.empty() && IsWindowEnabled(hwnd))
                 answerSave(hwnd);
+            else if (IsWindowEnabled(hwnd) && answered_.count(hwnd) && !cancelled_.count(hwnd)) {
+                cancelled_.insert(hwnd);
+                press(hwnd, IDCANCEL);
+            }
         } else if (cls == L"#32770" && GetDlgItem(hwnd, IDYES) && GetDlgItem(hwnd, IDNO) &&
                    className(GetWindow(hwnd, GW_OWNER)) == L"#32770") {
             // The save dialog's question whether to replace the file.
@@ -97,6 +102,9 @@ void ModalAnswers::tick() {
         } else if (cls == L"#32770") {
             known_.insert(hwnd);
             ++otherWindows;
+            // The save dialog's complaint about the name typed (a message box): acknowledged.
+            if (answered_.count(GetWindow(hwnd, GW_OWNER)) && GetDlgItem(hwnd, IDOK))
+                press(hwnd, IDOK);
         }
     }
 }
@@ -119,8 +127,8 @@ void ModalAnswers::answerMenu(HWND menuWindow) {
             wchar_t text[256] = {};
             GetMenuStringW(menu, UINT(i), text, 256, MF_BYPOSITION);
             item.text = text;
-            bool selectable = !(info.fState & (MFS_DISABLED | MFS_GRAYED));
-            if (target < 0 && selectable)
+            // The arrow keys stop on greyed items too (they are highlighted, just not chosen).
+            if (target < 0)
                 ++steps;
             if (target < 0 && !menuText_.empty() && item.text == menuText_)
                 target = i;

@@ -46,7 +46,8 @@ public:
     std::vector<MenuItem> menuItems;
     SaveDialogSeen saveDialog;
     int overwritePrompts = 0;
-    // Any other window of this thread that appeared while answering (message boxes among them).
+    // Any other window of this thread that appeared while answering (message boxes among them;
+    // the save dialog's own complaints about a name are acknowledged).
     int otherWindows = 0;
 
 private:
@@ -68,6 +69,7 @@ private:
     bool overwriteYes_ = true;
     std::set<HWND> known_;
     std::set<HWND> answered_;
+    std::set<HWND> cancelled_;
 };
 
 } // namespace Client

@@ -47,4 +47,12 @@ bool writeFileReplacing(const std::wstring& path, const std::string& bytes, std:
     return true;
 }
 
+std::string utf8(const std::wstring& w) {
+    int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
 } // namespace Client

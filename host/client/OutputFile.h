@@ -14,4 +14,7 @@ bool isSameFile(const std::wstring& a, const std::wstring& b);
 // it once complete), so a failure leaves the old file as it was. error says what failed.
 bool writeFileReplacing(const std::wstring& path, const std::string& bytes, std::wstring& error);
 
+// A text as UTF-8 bytes, the encoding of the client's text outputs.
+std::string utf8(const std::wstring& text);
+
 } // namespace Client

@@ -12,14 +12,6 @@ namespace Client {
 
 namespace {
 
-std::string utf8(const std::wstring& w) {
-    int n =
-        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
-
 std::wstring field(const wchar_t* text) {
     std::wstring s = text ? text : L"";
     for (wchar_t& c : s)

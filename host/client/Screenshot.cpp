@@ -67,8 +67,12 @@ bool saveWindowPng(HWND hwnd, const std::wstring& path, std::wstring& error) {
         error = L"cannot copy the window from the screen";
         return false;
     }
+    return saveBitmapPng(bmp.bmp, path, error);
+}
+
+bool saveBitmapPng(HBITMAP bitmap, const std::wstring& path, std::wstring& error) {
     Gdiplus::GpBitmap* image = nullptr;
-    if (Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bmp.bmp, nullptr, &image) != Gdiplus::Ok || !image) {
+    if (Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) != Gdiplus::Ok || !image) {
         error = L"GDI+ cannot take the bitmap (is GDI+ started?)";
         return false;
     }

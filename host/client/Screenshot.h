@@ -8,5 +8,7 @@
 namespace Client {
 
 bool saveWindowPng(HWND hwnd, const std::wstring& path, std::wstring& error);
+// The same for a bitmap (not selected into any DC).
+bool saveBitmapPng(HBITMAP bitmap, const std::wstring& path, std::wstring& error);
 
 } // namespace Client

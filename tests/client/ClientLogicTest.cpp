@@ -29,6 +29,12 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
     EXPECT_EQ(o.screenshotPath, L"s.png");
     EXPECT_EQ(o.dumpPath, L"t.tsv");
     EXPECT_DOUBLE_EQ(o.exitAfterSeconds, 2.5);
+    ClientOptions c =
+        ClientOptions::parse({L"--chart", L"200010", L"--chart-range", L"YTD", L"--chart-stats", L"f.tsv"});
+    ASSERT_TRUE(c.ok);
+    EXPECT_EQ(c.chartCode, L"200010");
+    EXPECT_EQ(c.chartRange, L"YTD");
+    EXPECT_EQ(c.chartStatsPath, L"f.tsv");
 
     // Filter steps keep their order; a value may itself hold "=".
     ClientOptions f =
@@ -54,7 +60,10 @@ TEST(ClientOptions, ReadsEveryOptionAndRejectsWhatItCannotUse) {
                                                 {L"--filter", L"company"},  // no value
                                                 {L"--filter", L"=x"},       // no column
                                                 {L"--filter", L"company="}, // empty value
-                                                {L"--keyword"}}) {
+                                                {L"--keyword"},
+                                                {L"--chart-range", L"1Y"},    // no --chart
+                                                {L"--chart-stats", L"s.tsv"}, // no --chart
+                                                {L"--chart", L"X", L"--chart-range", L"2W"}}) {
         ClientOptions b = ClientOptions::parse(bad);
         EXPECT_FALSE(b.ok) << std::string(bad[0].begin(), bad[0].end());
         EXPECT_FALSE(b.error.empty());

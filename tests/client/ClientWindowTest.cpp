@@ -8,6 +8,7 @@
 #include "DatePickerDriver.h"
 #include "HistoryDatabase.h"
 #include "Kernel.h"
+#include "ModalAnswers.h"
 #include "ModuleLoader.h"
 #include "SampleFile.h"
 #include "Screenshot.h"
@@ -62,6 +63,7 @@ protected:
         o.modulePath = L"TestModule.dll";
         o.profileDir = tempDir(L"client_test_profile");
         o.databasePath = databasePath();
+        o.dataFeedDelayMs = 300; // the feed's own report, without waiting seconds for it
         session = std::make_unique<ClientSession>(o);
         ASSERT_TRUE(session->start());
         ASSERT_TRUE(session->module().ok())
@@ -187,12 +189,9 @@ TEST_F(ClientWithModule, HostEventsCarryTheirArguments) {
     concern->removeWatched(L"T00001");
     EXPECT_EQ(state->concernEvents, 2);
 
-    // The simulated feed reports by itself a few seconds after start.
-    DWORD waited = 0;
-    while (state->valueEvents < 3 && waited < 6000) {
-        wguitest::pumpFor(100);
-        waited += 100;
-    }
+    // The simulated feed reports by itself a moment after start, once.
+    EXPECT_TRUE(wguitest::pumpUntil([&] { return state->valueEvents >= 3; }, 6000));
+    wguitest::pumpFor(400);
     EXPECT_EQ(state->valueEvents, 3);
     EXPECT_EQ(state->lastValue.kind, 11);
 }
@@ -441,6 +440,31 @@ TEST(ClientOwnWindows, BindingsChartAndPoolAreWiredIntoTheClient) {
         ASSERT_TRUE(IsWindowVisible(pool));
         EXPECT_EQ(GetWindow(pool, GW_OWNER), session.frame()->hwnd());
         EXPECT_EQ(ListView_GetItemCount(session.fundsPool()->window().listView()), 1);
+
+        // Enter on a row opens its chart; 加入对比 on the rows adds them to the chart's comparison.
+        CodeListWindow& poolWindow = session.fundsPool()->window();
+        HWND rows = poolWindow.listView();
+        session.fundsPool()->addFund(L"X00001");
+        session.fundsPool()->addFund(L"ONE001");
+        ASSERT_EQ(ListView_GetItemCount(rows), 3);
+        ListView_SetItemState(rows, 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+        SendMessageW(rows, WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_EQ(session.chart()->window()->view().main().data.code, L"X00001");
+        ListView_SetItemState(rows, -1, 0, LVIS_SELECTED);
+        ListView_SetItemState(rows, 0, LVIS_SELECTED, LVIS_SELECTED);
+        ListView_SetItemState(rows, 2, LVIS_SELECTED, LVIS_SELECTED);
+        {
+            ModalAnswers answers;
+            answers.chooseMenuItem(L"加入对比");
+            SendMessageW(rows, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(rows), MAKELPARAM(300, 300));
+            wguitest::pumpMessages();
+            EXPECT_TRUE(answers.menuItemFound);
+        }
+        const auto& compared = session.chart()->window()->view().products();
+        ASSERT_EQ(compared.size(), 3u);
+        EXPECT_EQ(compared[1].data.code, L"G00001");
+        EXPECT_EQ(compared[2].data.code, L"ONE001");
+        EXPECT_TRUE(session.chart()->window()->view().percent());
 
         // Keys typed into the pool window are the pool's: the module's handlers never see them.
         PostMessageW(session.fundsPool()->window().listView(), WM_KEYDOWN, VK_F5, 0);

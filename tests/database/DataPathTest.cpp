@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 #include "TestTables.h"
 #include "DataPathQueries.h"
+#include "QueryPlan.h"
 #include "HostDatabase.h"
 #include "SampleFile.h"
 #include "TestFiles.h"
@@ -148,52 +149,11 @@ TEST_F(DataPathTest, ProductQueryGivesTheProductTable) {
     EXPECT_FALSE(alias.getItem(L"pycode").isNull());
 }
 
-struct PlanCounters {
-    std::vector<std::string> plan;
-    int fullScanSteps = -1;
-    int sorts = -1;
-    int autoIndexes = -1;
-    int vmSteps = -1;
-    int rows = 0;
-};
+using queryplan::expectIndexSearchesOnly;
+using queryplan::PlanCounters;
 
 PlanCounters measure(const std::wstring& file, const XStringW& sql) {
-    PlanCounters result;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(SQLITE_OK, sqlite3_open_v2(TestFiles::utf8(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
-    const XStringA text = sql.toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    const std::string explain = "explain query plan " + std::string(text.c_str());
-    EXPECT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, explain.c_str(), -1, &stmt, nullptr)) << sqlite3_errmsg(db);
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        result.plan.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)));
-    sqlite3_finalize(stmt);
-    EXPECT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, text.c_str(), -1, &stmt, nullptr));
-    while (sqlite3_step(stmt) == SQLITE_ROW)
-        ++result.rows;
-    result.fullScanSteps = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0);
-    result.sorts = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 0);
-    result.autoIndexes = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_AUTOINDEX, 0);
-    result.vmSteps = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_VM_STEP, 0);
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return result;
-}
-
-void expectIndexSearchesOnly(const PlanCounters& c, const char* what) {
-    std::string plan;
-    for (const std::string& line : c.plan)
-        plan += "  " + line + "\n";
-    SCOPED_TRACE(std::string(what) + " plan:\n" + plan);
-    ASSERT_FALSE(c.plan.empty());
-    for (const std::string& line : c.plan) {
-        EXPECT_EQ(std::string::npos, line.find("SCAN")) << line;
-        EXPECT_EQ(std::string::npos, line.find("TEMP B-TREE")) << line;
-        EXPECT_EQ(std::string::npos, line.find("AUTOMATIC")) << line;
-    }
-    EXPECT_EQ(0, c.fullScanSteps);
-    EXPECT_EQ(0, c.sorts);
-    EXPECT_EQ(0, c.autoIndexes);
+    return queryplan::measure(file, sql.c_str());
 }
 
 TEST_F(DataPathTest, StatementsRunAsIndexSearches) {
