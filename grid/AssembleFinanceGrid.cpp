@@ -265,8 +265,8 @@ void AssembleFinanceGrid::ShortenCompany(XStringW& company) {
     company.releaseBuffer(length);
 }
 
-void AssembleFinanceGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& text) {
-    GeneralDataGrid::GetItemText(row, column, text);
+void AssembleFinanceGrid::ReadCell(Data::IDataRow* cells, int row, const CellReader& column, XStringW& text) {
+    GeneralDataGrid::ReadCell(cells, row, column, text);
     if (column.name.c_str()[0] == L'c' && column.name == L"company")
         ShortenCompany(text);
 }

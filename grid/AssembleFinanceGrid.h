@@ -79,7 +79,8 @@ public:
     void SetDefaultTopRule(const XStringW& rule);
     void SetAlwaysTopRule(const XStringW& rule);
 
-    void GetItemText(int row, const HeaderInfo2& column, XStringW& text) override;
+    // The company column shows the company's short name.
+    void ReadCell(Data::IDataRow* cells, int row, const CellReader& column, XStringW& text) override;
     void OnHeaderChange() override;
     void OnResetHeader() override;
     void OnContextMenu(int x, int y) override;
@@ -102,8 +103,11 @@ public:
     void ExportData();
     // Writes the shown rows as ExportData does once the file is chosen: the filter index decides
     // the encoding, a name ending in ".xls" the tab separator. False when nothing was written;
-    // an existing file is then left as it was.
-    bool ExportTo(const XStringW& path, int filterIndex);
+    // an existing file is then left as it was and error (when given) holds the system's reason.
+    bool ExportTo(const XStringW& path, int filterIndex, uint32_t* error = nullptr);
+    // The text ExportData shows when the file was not written: "文件未能保存：" and the path, then
+    // on the next line the system's reason.
+    static XStringW ExportFailureText(const XStringW& path, uint32_t error);
 
     // The web page of a product's archive: site (scheme and host name) + "/html/<code>/" with the
     // code percent-encoded. Empty unless site is an http or https address and the code is a

@@ -16,62 +16,112 @@ const wchar_t kExportFilters[] = L"使用逗号分隔的unicode编码CSV文件 (
                                  L"使用逗号分隔的utf8编码CSV文件 (*.csv)\0*.csv\0"
                                  L"Microsoft Office Excel 工作簿(*.xls)\0*.xls\0";
 
+// The text goes to the file in pieces of about this size as the rows are made, so the export
+// holds one piece of the file, never the whole of it.
+constexpr size_t kPieceBytes = 64 * 1024;
+
 bool endsWithXls(const XStringW& path) {
     int n = path.length();
     return n >= 4 && CompareStringOrdinal(path.c_str() + n - 4, 4, L".XLS", 4, TRUE) == CSTR_EQUAL;
+}
+
+XStringW systemReason(uint32_t error) {
+    wchar_t* message = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    XStringW reason = n && message ? XStringW(message, int(n)) : XStringW::format(L"error %u", error);
+    if (message)
+        LocalFree(message);
+    return reason.trimRight();
 }
 
 } // namespace
 
 void AssembleFinanceGrid::ExportData() {
     try {
+        // The dialog would otherwise leave the process in the user's export folder, and the host
+        // opens some files by relative names.
         WGUI::FileDialog dialog(ThisModule(), false, L"csv", L"集合理财产品净值",
-                                OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY, kExportFilters, GetHwnd());
-        if (dialog.choose(GetHwnd()) != IDOK)
+                                OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR, kExportFilters,
+                                GetHwnd());
+        const int chosen = dialog.choose(GetHwnd());
+        XStringW path(dialog.fileName());
+        uint32_t error = 0;
+        if (chosen == IDABORT) {
+            path = dialog.tooLongPath().c_str();
+            error = ERROR_FILENAME_EXCED_RANGE;
+        } else if (chosen != IDOK || ExportTo(path, int(dialog.openFileName().nFilterIndex), &error)) {
             return;
-        // Nothing is reported either way: the user sees the file or its absence.
-        ExportTo(dialog.fileName(), int(dialog.openFileName().nFilterIndex));
+        }
+        // The user confirmed the save; a file that was not written is said, on the main frame.
+        MessageBoxW(GetAncestor(GetHwnd(), GA_ROOT), ExportFailureText(path, error).c_str(), L"数据导出",
+                    MB_OK | MB_ICONERROR);
     } catch (...) {
     }
 }
 
-bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex) {
-    const bool utf8 = filterIndex == ExportUtf8Csv;
-    std::vector<ExportColumn> columns;
-    const bool header = ExportColumns(GetHeader(), columns);
-    const int rows = GetRowsCount();
+XStringW AssembleFinanceGrid::ExportFailureText(const XStringW& path, uint32_t error) {
+    return L"文件未能保存：" + path + L"\n" + systemReason(error);
+}
 
-    // The whole file is made before the file is opened, so a failure on the way leaves any
-    // existing file as it was. Room for 16 units a field: pages never written are never touched.
-    ExportText text(endsWithXls(path) ? L'\t' : L',', utf8);
-    text.reserve(size_t(rows + 1) * columns.size() * 16);
-    if (header) {
+bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex, uint32_t* error) {
+    auto failed = [error](uint32_t reason) {
+        if (error)
+            *error = reason ? reason : ERROR_GEN_FAILURE;
+        return false;
+    };
+    try {
+        const bool utf8 = filterIndex == ExportUtf8Csv;
+        std::vector<ExportColumn> columns;
+        const bool header = ExportColumns(GetHeader(), columns);
+        // Each column is looked up once. Its descriptor comes from its own item in the header, so
+        // a column the grid never drew is written as formatted as one it drew.
+        std::vector<CellReader> readers;
+        readers.reserve(columns.size());
         for (const ExportColumn& column : columns)
-            text.field(column.caption);
-        text.endLine();
-    }
-    // Descriptions carry the name only, as the grid's own cache keys them.
-    std::vector<HeaderInfo2> infos;
-    infos.reserve(columns.size());
-    for (const ExportColumn& column : columns)
-        infos.emplace_back(column.name);
-    XStringW cell;
-    for (int row = 0; row < rows; ++row) {
-        for (const HeaderInfo2& info : infos) {
-            GetItemText(row, info, cell);
-            text.field(cell);
-        }
-        text.endLine();
-    }
-    const std::string mark = ExportText::ByteOrderMark(utf8);
+            readers.push_back(ReadColumn(HeaderInfo2(column.name, column.node.get())));
+        const int rows = GetRowsCount();
 
-    // "File.File" writes beside the target and renames on close; released without close (or
-    // after a failed write) it leaves the target alone.
-    XComPtr<IFile> file = createInstanceAs<IFile>("File.File");
-    if (!file || !file->open(path.c_str(), FileModeCreateWrite))
-        return false;
-    if (!file->write(mark.data(), int64_t(mark.size())) ||
-        !file->write(text.data(), int64_t(text.byteCount())))
-        return false;
-    return file->close();
+        // "File.File" writes beside the target and renames on close; released without close (or
+        // after a failed write) it leaves the target alone.
+        XComPtr<IFile> file = createInstanceAs<IFile>("File.File");
+        if (!file)
+            return failed(ERROR_NOT_SUPPORTED);
+        if (!file->open(path.c_str(), FileModeCreateWrite))
+            return failed(file->lastError());
+        const std::string mark = ExportText::ByteOrderMark(utf8);
+        if (!file->write(mark.data(), int64_t(mark.size())))
+            return failed(file->lastError());
+
+        ExportText text(endsWithXls(path) ? L'\t' : L',', utf8);
+        text.reserve(2 * kPieceBytes);
+        auto flush = [&] {
+            bool ok = file->write(text.data(), int64_t(text.byteCount()));
+            text.clear();
+            return ok;
+        };
+        if (header) {
+            for (const ExportColumn& column : columns)
+                text.field(column.caption);
+            text.endLine();
+        }
+        XStringW cell;
+        Data::IDataView* view = GetDisplayView();
+        for (int row = 0; row < rows; ++row) {
+            Data::IDataRow* cells = view ? &view->getRow(row) : nullptr;
+            for (const CellReader& reader : readers) {
+                ReadCell(cells, row, reader, cell);
+                text.field(cell);
+            }
+            text.endLine();
+            if (text.byteCount() >= kPieceBytes && !flush())
+                return failed(file->lastError());
+        }
+        if (!flush() || !file->close())
+            return failed(file->lastError());
+        return true;
+    } catch (...) {
+        return failed(ERROR_NOT_ENOUGH_MEMORY);
+    }
 }

@@ -38,7 +38,7 @@ void addGroup(IXMLDOMNode* group, std::vector<ExportColumn>& columns) {
         if (!isElement(child.get()) || !shownForExport(child.get(), readable) ||
             !readTitleAndName(child.get(), title, name))
             continue;
-        columns.push_back({caption.isEmpty() ? title : caption + L" " + title, name});
+        columns.push_back({caption.isEmpty() ? title : caption + L" " + title, name, child});
     }
 }
 
@@ -57,7 +57,7 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns) {
             continue;
         XStringW title, name;
         if (readTitleAndName(item.get(), title, name)) {
-            columns.push_back({title, name});
+            columns.push_back({title, name, item});
             continue;
         }
         // A group has no name; its columns hold the net values, the reason people export.
@@ -69,23 +69,74 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns) {
     return true;
 }
 
-bool ExportText::RunsAsFormula(const wchar_t* text, int length) {
-    if (length <= 0)
-        return false;
-    switch (text[0]) {
+namespace {
+
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == 0x00A0 || c == 0x3000;
+}
+
+bool isDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// A spreadsheet runs a cell as a formula when it starts with one of these, the full-width forms
+// included (some spreadsheets fold them to their ASCII signs).
+bool startsFormula(wchar_t c) {
+    switch (c) {
     case L'=':
     case L'+':
+    case L'-':
     case L'@':
     case L'\t':
     case L'\r':
+    case 0xFF1D: // ＝
+    case 0xFF0B: // ＋
+    case 0xFF0D: // －
+    case 0xFF20: // ＠
         return true;
-    case L'-':
-        if (length == 2 && text[1] == L'-')
-            return false;
-        return length == 1 || !((text[1] >= L'0' && text[1] <= L'9') || text[1] == L'.');
     default:
         return false;
     }
+}
+
+// A number as the grid shows one: an optional minus, digits with the locale's point and
+// grouping marks, an optional exponent, an optional "%". Nothing in it can run.
+bool isPlainNumber(const wchar_t* text, const wchar_t* end) {
+    if (text < end && *text == L'-')
+        ++text;
+    bool digits = false;
+    for (; text < end && (isDigit(*text) || *text == L'.' || *text == L','); ++text)
+        digits = digits || isDigit(*text);
+    if (!digits)
+        return false;
+    if (text < end && (*text == L'e' || *text == L'E')) {
+        ++text;
+        if (text < end && (*text == L'+' || *text == L'-'))
+            ++text;
+        if (text == end || !isDigit(*text))
+            return false;
+        while (text < end && isDigit(*text))
+            ++text;
+    }
+    if (text < end && *text == L'%')
+        ++text;
+    return text == end;
+}
+
+} // namespace
+
+bool ExportText::RunsAsFormula(const wchar_t* text, int length) {
+    if (!text || length <= 0)
+        return false;
+    const wchar_t* end = text + length;
+    while (text < end && isBlank(*text))
+        ++text;
+    if (text == end || !startsFormula(*text))
+        return false;
+    // "--" is the grid's text of a missing value.
+    if (end - text == 2 && text[0] == L'-' && text[1] == L'-')
+        return false;
+    return !isPlainNumber(text, end);
 }
 
 namespace {
@@ -150,47 +201,55 @@ size_t utf16Field(const wchar_t* text, int length, bool apostrophe, wchar_t sepa
 
 } // namespace
 
+char* ExportText::room(size_t bytes) {
+    if (capacity_ - used_ < bytes)
+        reserve(std::max(capacity_ * 2, used_ + bytes));
+    return buffer_.get() + used_;
+}
+
+void ExportText::reserve(size_t bytes) {
+    if (bytes <= capacity_)
+        return;
+    // Whole UTF-16 units stay aligned: the block is aligned and used_ is even in that mode.
+    std::unique_ptr<char[]> grown(new char[bytes]);
+    if (used_)
+        std::memcpy(grown.get(), buffer_.get(), used_);
+    buffer_ = std::move(grown);
+    capacity_ = bytes;
+}
+
 void ExportText::field(const wchar_t* text, int length) {
-    if (length < 0)
+    if (length < 0 || !text)
         length = 0;
     const bool apostrophe = RunsAsFormula(text, length);
-    // Cells are short: built on the stack and appended whole.
-    constexpr int kShort = 256;
+    // Written straight into the piece: the room is the longest the field can become.
     if (utf8_) {
-        const size_t room = size_t(length) * 3 + 4;
-        char stack[kShort * 3 + 4];
-        std::string heap;
-        char* out = length <= kShort ? stack : (heap.resize(room), &heap[0]);
-        bytes_.append(out, utf8Field(text, length, apostrophe, char(separator_), out));
+        char* out = room(size_t(length) * 3 + 4);
+        used_ += utf8Field(text, length, apostrophe, char(separator_), out);
     } else {
-        const size_t room = size_t(length) * 2 + 4;
-        wchar_t stack[kShort * 2 + 4];
-        std::wstring heap;
-        wchar_t* out = length <= kShort ? stack : (heap.resize(room), &heap[0]);
-        text_.append(out, utf16Field(text, length, apostrophe, separator_, out));
+        auto* out = reinterpret_cast<wchar_t*>(room((size_t(length) * 2 + 4) * sizeof(wchar_t)));
+        used_ += utf16Field(text, length, apostrophe, separator_, out) * sizeof(wchar_t);
     }
 }
 
 void ExportText::endLine() {
-    if (utf8_)
-        bytes_.append("\r\n", 2);
-    else
-        text_.append(L"\r\n", 2);
+    if (utf8_) {
+        char* out = room(2);
+        out[0] = '\r';
+        out[1] = '\n';
+        used_ += 2;
+    } else {
+        auto* out = reinterpret_cast<wchar_t*>(room(2 * sizeof(wchar_t)));
+        out[0] = L'\r';
+        out[1] = L'\n';
+        used_ += 2 * sizeof(wchar_t);
+    }
 }
 
-void ExportText::reserve(size_t units) {
-    if (utf8_)
-        bytes_.reserve(units);
-    else
-        text_.reserve(units);
-}
-
-const void* ExportText::data() const {
-    return utf8_ ? static_cast<const void*>(bytes_.data()) : static_cast<const void*>(text_.data());
-}
-
-size_t ExportText::byteCount() const {
-    return utf8_ ? bytes_.size() : text_.size() * sizeof(wchar_t);
+std::wstring ExportText::text() const {
+    if (utf8_ || !used_)
+        return std::wstring();
+    return std::wstring(reinterpret_cast<const wchar_t*>(buffer_.get()), used_ / sizeof(wchar_t));
 }
 
 std::string ExportText::ByteOrderMark(bool utf8) {

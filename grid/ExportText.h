@@ -3,13 +3,17 @@
 // written, and the bytes of the finished file.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+#include "gridframe/XmlDom.h"
 #include "module/host/XString.h"
 
 struct ExportColumn {
     XStringW caption; // the title, or "<group caption> <title>" for a column inside a group
     XStringW name;
+    // The column's item, from which its formatting is read whether the grid drew it or not.
+    ComRef<IXMLDOMNode> node;
 };
 
 // The columns of a header definition, in document order: items shown for the export (no
@@ -20,8 +24,9 @@ bool ExportColumns(const XStringW& header, std::vector<ExportColumn>& columns);
 
 class ExportText {
 public:
-    // UTF-16 text, or with utf8 the file's UTF-8 bytes written as each field comes, so that the
-    // export holds one copy of the file and converts it in one pass.
+    // The file's body in its encoding, UTF-16 or with utf8 UTF-8, written as each field comes.
+    // The export writes it out and clears it every few rows, so it never holds more than a piece
+    // of the file.
     explicit ExportText(wchar_t separator, bool utf8 = false) : separator_(separator), utf8_(utf8) {}
 
     // Appends the text quoted, then the separator. A quote inside is doubled so the field does
@@ -29,16 +34,20 @@ public:
     void field(const wchar_t* text, int length);
     void field(const XStringW& text) { field(text.c_str(), text.length()); }
     void endLine();
-    // Room for this many characters (UTF-16) or bytes (UTF-8).
-    void reserve(size_t units);
+    // Forgets the text written so far, keeping its memory for the next piece.
+    void clear() { used_ = 0; }
+    // Room for this many bytes, so that pieces of about that size never grow the memory.
+    void reserve(size_t bytes);
     // The UTF-16 text (empty in UTF-8 mode).
-    const std::wstring& text() const { return text_; }
+    std::wstring text() const;
     // The file's body in its encoding, without the mark.
-    const void* data() const;
-    size_t byteCount() const;
+    const void* data() const { return buffer_.get(); }
+    size_t byteCount() const { return used_; }
 
-    // Starts with "=", "+", "@", a tab or a carriage return, or with "-" not followed by a digit
-    // or a decimal point. "--", the grid's text for a missing value, is no formula and stays.
+    // After any leading blanks, starts with "=", "+", "-", "@", a tab, a carriage return or one
+    // of the full-width signs "＝", "＋", "－", "＠"; unless the whole text is a number as the
+    // grid shows one (an optional minus, digits, point and grouping marks, an optional exponent
+    // and "%"), or "--", the grid's text of a missing value.
     static bool RunsAsFormula(const wchar_t* text, int length);
 
     // The byte order mark of the encoding: FF FE for UTF-16 little-endian, EF BB BF for UTF-8.
@@ -47,8 +56,12 @@ public:
     static std::string Encode(const std::wstring& text, bool utf8);
 
 private:
-    std::wstring text_;
-    std::string bytes_;
+    // Where the next bytes go, with room for at least bytes of them.
+    char* room(size_t bytes);
+
+    std::unique_ptr<char[]> buffer_;
+    size_t used_ = 0;
+    size_t capacity_ = 0;
     wchar_t separator_;
     bool utf8_;
 };

@@ -115,26 +115,44 @@ XStringW GeneralDataGrid::RowCode(int row) {
     return displayView_->getRow(row).getItem(L"code").getText();
 }
 
+GeneralDataGrid::CellReader GeneralDataGrid::ReadColumn(const HeaderInfo2& column) {
+    CellReader reader;
+    reader.name = column.name;
+    if (isNamed(column.name, L"_index")) {
+        reader.kind = CellReader::RowNumber;
+    } else if (isNamed(column.name, L"index_rank")) {
+        reader.kind = CellReader::SourceRank;
+    } else {
+        reader.item = displayView_ ? displayView_->getColumnIndex(column.name.c_str()) : -1;
+        reader.info = GetColumnInfo(column.name, column.GetNode());
+    }
+    return reader;
+}
+
 void GeneralDataGrid::GetItemText(int row, const HeaderInfo2& column, XStringW& text) {
     // Called from the control's painting: nothing may escape into its window procedure.
     try {
-        if (isNamed(column.name, L"_index")) {
+        ReadCell(displayView_ ? &displayView_->getRow(row) : nullptr, row, ReadColumn(column), text);
+    } catch (...) {
+        text = L"--";
+    }
+}
+
+void GeneralDataGrid::ReadCell(Data::IDataRow* cells, int row, const CellReader& column, XStringW& text) {
+    try {
+        if (column.kind == CellReader::RowNumber) {
             setDecimalText(row + 1, text);
-            return;
-        }
-        if (!displayView_) {
+        } else if (!cells || !displayView_) {
             text = L"--";
-            return;
-        }
-        if (isNamed(column.name, L"index_rank")) {
+        } else if (column.kind == CellReader::SourceRank) {
             setDecimalText(displayView_->getSourceIndex(row) + 1, text);
-            return;
+        } else {
+            Data::IDataItem& value = cells->getItem(column.item);
+            if (column.info)
+                column.info->FormatTo(&value, text);
+            else
+                value.readText(text);
         }
-        Data::IDataItem& value = displayView_->getRow(row).getItem(column.name.c_str());
-        if (ColumnInfo* info = GetColumnInfo(column.name, column.GetNode()))
-            info->FormatTo(&value, text);
-        else
-            text = value.getText();
     } catch (...) {
         text = L"--";
     }

@@ -22,8 +22,23 @@ public:
     // Also recolours the cached columns and sets the sign and highlight colours.
     void SetTheme(ITheme* theme) override;
 
+    // A column looked up once for many rows: what GetItemText finds by the column's name on
+    // every call. Valid until the next header or data source.
+    struct CellReader {
+        enum Kind { RowNumber, SourceRank, Value } kind = Value;
+        XStringW name;
+        int item = -1; // the column's index in displayView's rows
+        ColumnInfo* info = nullptr;
+    };
+
     int GetRowsCount() override;
+    // ReadCell of the column's reader and the row's cells.
     void GetItemText(int row, const HeaderInfo2& column, XStringW& text) override;
+    // The reader of the column, its descriptor built from the column's node when not cached.
+    CellReader ReadColumn(const HeaderInfo2& column);
+    // The text GetItemText gives for displayView's row and the reader's column, from the row's
+    // cells (displayView's getRow, null without a view); "--" when it cannot be read.
+    virtual void ReadCell(Data::IDataRow* cells, int row, const CellReader& column, XStringW& text);
     void GetItemColor(int row, const HeaderInfo2& column, const XStringW& text, COLORREF& color) override;
     // Points the field sorter at column (flag true: descending) and re-sorts, keeping the
     // selected product selected. False when the column cannot be sorted.

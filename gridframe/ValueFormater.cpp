@@ -68,6 +68,42 @@ template <> struct ValueTraits<int> {
     static int read(const Data::IDataItem& item) { return item.getInt(); }
 };
 
+// "%.*f" of value into out, for the values grids show most (a scaled magnitude under 10^8 and
+// at most 9 decimals), or null to leave it to to_chars. The value is scaled by an exact power of
+// ten and rounded; the scaling errs by less than 2e-8, so a fraction further than 1e-6 from a
+// half rounds as the exact decimal value would, and one nearer is left to to_chars.
+char* fixedDigits(double value, int precision, char* out) {
+    static const double kScale[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (precision < 0 || precision > 9)
+        return nullptr;
+    const double scaled = std::fabs(value) * kScale[precision];
+    if (!(scaled < 1e8))
+        return nullptr; // large, infinite or not a number
+    // Truncated by conversion: the scaled value is positive and under 10^8.
+    unsigned long long digits = static_cast<unsigned long long>(scaled);
+    const double fraction = scaled - double(digits);
+    if (std::fabs(fraction - 0.5) < 1e-6)
+        return nullptr;
+    digits += fraction > 0.5 ? 1 : 0;
+    // Written backwards: the decimals, the point, then at least one integer digit.
+    char reversed[32];
+    int n = 0;
+    for (int i = 0; i < precision; ++i, digits /= 10)
+        reversed[n++] = char('0' + digits % 10);
+    if (precision > 0)
+        reversed[n++] = '.';
+    do {
+        reversed[n++] = char('0' + digits % 10);
+        digits /= 10;
+    } while (digits);
+    // As printf: a negative value keeps its sign even when it rounds to zero.
+    if (std::signbit(value))
+        *out++ = '-';
+    while (n > 0)
+        *out++ = reversed[--n];
+    return out;
+}
+
 double applyOp(double value, wchar_t op, double operand) {
     switch (op) {
     case L'+':
@@ -241,22 +277,20 @@ template <> void ValueFormater<XStringW>::FormatTo(const Data::IDataItem* item, 
         out = L"--";
         return;
     }
-    XStringW value = item->getText();
+    item->readText(out);
     if (!replacements_.empty()) {
-        auto found = replacements_.find(value);
+        auto found = replacements_.find(out);
         if (found != replacements_.end()) {
             out = found->second;
             return;
         }
     }
     // Text order makes "value >= t or value <= t" true for the last entry, so its unit is taken.
-    if (prefix_.isEmpty() && suffix_.isEmpty() && ranges_.empty()) {
-        out = std::move(value);
+    if (prefix_.isEmpty() && suffix_.isEmpty() && ranges_.empty())
         return;
-    }
     std::wstring text;
     appendText(text, prefix_);
-    appendText(text, value);
+    appendText(text, out);
     appendText(text, suffix_);
     if (!ranges_.empty())
         appendText(text, ranges_.back().second);
@@ -292,10 +326,12 @@ template <> void ValueFormater<double>::FormatTo(const Data::IDataItem* item, XS
     // Exactly what printf's "%.6g" and "%.*f" give in the C locale (the stream's default and
     // fixed notation), at a fraction of the cost.
     char number[400];
-    std::to_chars_result written =
-        precision_ == kUnspecifiedPrecision
-            ? std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::general, 6)
-            : std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::fixed, precision_);
+    std::to_chars_result written{number, std::errc()};
+    if (precision_ == kUnspecifiedPrecision)
+        written = std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::general, 6);
+    else if (!(written.ptr = fixedDigits(value, precision_, number)))
+        written =
+            std::to_chars(number, number + sizeof(number) - 1, value, std::chars_format::fixed, precision_);
     if (written.ec != std::errc()) {
         out = L"--";
         return;

@@ -8,6 +8,7 @@
 #include "FilterBarDriver.h"
 #include "GridExportDriver.h"
 #include "Kernel.h"
+#include "HostServices.h"
 #include "HotKeyText.h"
 #include "OutputFile.h"
 #include "ProductTableDump.h"
@@ -139,8 +140,11 @@ bool ClientSession::start() {
         note(dbMessage);
     }
     database_ = openDatabaseModule(options_.databasePath, dbMessage);
-    if (database_)
+    if (database_) {
         app_->addModule("mod_Database", XComPtr<IModule>(database_));
+        // No export or dump through "File.File" may take the open database's place.
+        holdFile(options_.databasePath.c_str());
+    }
     note(dbMessage);
     XComPtr<IDatabase> db = database_ ? database_->getDatabase() : nullptr;
     chart_->setDatabase(db.get());
@@ -201,8 +205,10 @@ void ClientSession::shutdown() {
     }
     if (frame_)
         frame_->uninitialize();
-    if (database_)
+    if (database_) {
         database_->uninitialize();
+        releaseFile(options_.databasePath.c_str());
+    }
     app_->clear();
     WindowPlaces::setStore(nullptr);
     chart_ = nullptr;
@@ -398,8 +404,10 @@ bool ClientSession::exportGrid() {
         options_.exportFilter ? options_.exportFilter : defaultExportFilter(options_.exportPath);
     std::wstring message;
     bool ok = exportThroughGrid(root, options_.exportPath, filter, message);
+    // A name the dialog refused was never a file of any type.
+    const std::wstring filterNote = message == kInvalidPath ? L"" : L", filter " + std::to_wstring(filter);
     note((ok ? L"export written: " : L"export not written: ") + options_.exportPath + L" (" + message +
-         L", filter " + std::to_wstring(filter) + L")");
+         filterNote + L")");
     return ok;
 }
 

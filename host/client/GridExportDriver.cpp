@@ -20,7 +20,19 @@ bool lastWrite(const std::wstring& path, FILETIME& time, ULONGLONG& size) {
     return true;
 }
 
+std::wstring fullPath(const std::wstring& path) {
+    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return path;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(path.c_str(), n, &full[0], nullptr);
+    full.resize(n);
+    return full;
+}
+
 } // namespace
+
+const wchar_t kInvalidPath[] = L"invalid path";
 
 HWND findGridWindow(HWND root) {
     wchar_t name[32] = {};
@@ -71,17 +83,12 @@ bool exportThroughGrid(HWND pageRoot, const std::wstring& path, int filterIndex,
         message = L"the grid shows no row to right-click";
         return false;
     }
+    // The dialog takes a path with "\" only, and would resolve a relative one against its own
+    // folder rather than the client's.
+    const std::wstring typed = fullPath(path);
     FILETIME before{};
     ULONGLONG sizeBefore = 0;
-    const bool existed = lastWrite(path, before, sizeBefore);
-
-    // The save dialog refuses a name spelt with forward slashes ("Z:/…", as scripts under Wine
-    // write it) with a message box of its own; the full path is what a user would type.
-    std::wstring typed = path;
-    if (DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr)) {
-        typed.resize(n);
-        typed.resize(GetFullPathNameW(path.c_str(), n, &typed[0], nullptr));
-    }
+    const bool existed = lastWrite(typed, before, sizeBefore);
 
     ModalAnswers answers;
     answers.chooseMenuItem(kExportItem);
@@ -106,9 +113,21 @@ bool exportThroughGrid(HWND pageRoot, const std::wstring& path, int filterIndex,
         message = L"no save dialog";
         return false;
     }
+    if (answers.saveDialog.refused) {
+        message = kInvalidPath;
+        return false;
+    }
+    // The grid's own word on a failure: the system's reason is the box's second line.
+    for (const ModalAnswers::MessageBoxSeen& box : answers.messageBoxes) {
+        if (box.caption != kExportItem)
+            continue;
+        const size_t lineEnd = box.text.find(L'\n');
+        message = lineEnd == std::wstring::npos ? box.text : box.text.substr(lineEnd + 1);
+        return false;
+    }
     FILETIME after{};
     ULONGLONG sizeAfter = 0;
-    if (!lastWrite(path, after, sizeAfter) ||
+    if (!lastWrite(typed, after, sizeAfter) ||
         (existed && CompareFileTime(&before, &after) == 0 && sizeBefore == sizeAfter)) {
         message = L"the file was not written";
         return false;

@@ -18,8 +18,14 @@ bool firstRowPoint(HWND grid, POINT& point);
 // in any letter case, else 1.
 int defaultExportFilter(const std::wstring& path);
 
-// Runs the export into path with the save dialog's filter filterIndex (1-based). Returns whether
-// the file was written; message says what happened, for the summary.
+// The message of an export whose path the save dialog refused (a "*", "?" or another character
+// no file name takes): the dialog is then cancelled rather than left waiting.
+extern const wchar_t kInvalidPath[];
+
+// Runs the export into path with the save dialog's filter filterIndex (1-based); path is typed
+// into the dialog as a full path with "\" (a relative path is the client's current folder's).
+// Returns whether the file was written; message says what happened, for the summary: the
+// system's reason when the grid reported a failure, kInvalidPath when the dialog refused the name.
 bool exportThroughGrid(HWND pageRoot, const std::wstring& path, int filterIndex, std::wstring& message);
 
 } // namespace Client

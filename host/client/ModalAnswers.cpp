@@ -8,6 +8,9 @@ namespace {
 
 thread_local ModalAnswers* active = nullptr;
 
+// The text of a message box is the static control with this id.
+const int kMessageTextId = 0xFFFF;
+
 std::wstring className(HWND hwnd) {
     wchar_t name[64] = {};
     GetClassNameW(hwnd, name, 64);
@@ -85,26 +88,34 @@ void ModalAnswers::tick() {
             known_.insert(hwnd);
             answerMenu(hwnd);
         } else if (cls == L"#32770" && GetDlgItem(hwnd, cmb1) && fileNameField(hwnd)) {
-            // Disabled while it asks a question of its own. Still open once every answer was
-            // refused: cancelled, so a scripted command ends rather than waits for a user.
-            if (!saveAnswers_.empty() && IsWindowEnabled(hwnd))
+            // Disabled while it asks a question of its own.
+            if (!IsWindowEnabled(hwnd))
+                continue;
+            if (!saveAnswers_.empty())
                 answerSave(hwnd);
-            else if (IsWindowEnabled(hwnd) && answered_.count(hwnd) && !cancelled_.count(hwnd)) {
-                cancelled_.insert(hwnd);
-                press(hwnd, IDCANCEL);
-            }
+            else if (answered_.count(hwnd))
+                cancelRefused(hwnd);
         } else if (cls == L"#32770" && GetDlgItem(hwnd, IDYES) && GetDlgItem(hwnd, IDNO) &&
                    className(GetWindow(hwnd, GW_OWNER)) == L"#32770") {
             // The save dialog's question whether to replace the file.
             known_.insert(hwnd);
             ++overwritePrompts;
             press(hwnd, overwriteYes_ ? IDYES : IDNO);
+        } else if (cls == L"#32770" && GetDlgItem(hwnd, kMessageTextId)) {
+            known_.insert(hwnd);
+            MessageBoxSeen box;
+            box.caption = windowText(hwnd);
+            box.text = windowText(GetDlgItem(hwnd, kMessageTextId));
+            box.owner = GetWindow(hwnd, GW_OWNER);
+            // A box over a save dialog already answered is that dialog refusing the name.
+            if (answered_.count(box.owner))
+                saveDialog.refusal = box.text;
+            else
+                messageBoxes.push_back(box);
+            press(hwnd, GetDlgItem(hwnd, IDOK) ? IDOK : IDCANCEL);
         } else if (cls == L"#32770") {
             known_.insert(hwnd);
             ++otherWindows;
-            // The save dialog's complaint about the name typed (a message box): acknowledged.
-            if (answered_.count(GetWindow(hwnd, GW_OWNER)) && GetDlgItem(hwnd, IDOK))
-                press(hwnd, IDOK);
         }
     }
 }
@@ -174,6 +185,14 @@ void ModalAnswers::answerSave(HWND dialog) {
     }
     SetWindowTextW(name, answer.name.c_str());
     press(dialog, IDOK);
+}
+
+void ModalAnswers::cancelRefused(HWND dialog) {
+    // A dialog that took the name has closed before the next tick: the pressed OK is handled
+    // before any timer message.
+    answered_.erase(dialog);
+    saveDialog.refused = true;
+    press(dialog, IDCANCEL);
 }
 
 void ModalAnswers::recordFilters(HWND types, int count) {

@@ -22,6 +22,16 @@ public:
         std::wstring initialName;
         std::vector<std::wstring> filters;
         bool readOnlyBoxShown = false;
+        // The dialog kept the name it was given (it showed a box of its own, whose text is in
+        // refusal, or simply stayed open) and, with no answer left, was cancelled.
+        bool refused = false;
+        std::wstring refusal;
+    };
+    // A message box of this thread: read from its window, then closed with its OK button.
+    struct MessageBoxSeen {
+        std::wstring caption;
+        std::wstring text;
+        HWND owner = nullptr;
     };
 
     // Starts answering on the calling thread; one at a time per thread.
@@ -46,8 +56,8 @@ public:
     std::vector<MenuItem> menuItems;
     SaveDialogSeen saveDialog;
     int overwritePrompts = 0;
-    // Any other window of this thread that appeared while answering (message boxes among them;
-    // the save dialog's own complaints about a name are acknowledged).
+    std::vector<MessageBoxSeen> messageBoxes;
+    // Any other dialog of this thread that appeared while answering.
     int otherWindows = 0;
 
 private:
@@ -55,6 +65,8 @@ private:
     void tick();
     void answerMenu(HWND menuWindow);
     void answerSave(HWND dialog);
+    // A save dialog still open after its last answer was pressed.
+    void cancelRefused(HWND dialog);
     void recordFilters(HWND types, int count);
 
     UINT_PTR timer_ = 0;
@@ -69,7 +81,6 @@ private:
     bool overwriteYes_ = true;
     std::set<HWND> known_;
     std::set<HWND> answered_;
-    std::set<HWND> cancelled_;
 };
 
 } // namespace Client

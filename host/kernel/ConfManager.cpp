@@ -4,6 +4,7 @@
 #include <string>
 #include "ConfKey.h"
 #include "FileWriter.h"
+#include "HeldFiles.h"
 
 namespace Conf {
 
@@ -123,8 +124,14 @@ void createParentFolders(const std::wstring& file) {
 } // namespace
 
 ConfManager::ConfManager(const wchar_t* storeFile, const wchar_t* pathPrefix)
-    : file_(storeFile ? storeFile : L""), prefix_(pathPrefix ? pathPrefix : L"") {
+    : file_(storeFile ? storeFile : L""), prefix_(pathPrefix ? pathPrefix : L""), heldFile_(file_) {
+    // Held even when unreadable and kept aside: no export or dump may take the store's place.
+    HeldFiles::hold(heldFile_.c_str());
     load();
+}
+
+ConfManager::~ConfManager() {
+    HeldFiles::release(heldFile_.c_str());
 }
 
 bool ConfManager::accepts(const wchar_t* path) const {
@@ -254,7 +261,7 @@ bool ConfManager::keepsChanges() const {
         GetFileAttributesW(file_.substr(0, slash).c_str()) == INVALID_FILE_ATTRIBUTES)
         return true;
     FileWriter probe; // released without close: the temporary file goes, the store is untouched
-    return probe.open(file_.c_str(), FileModeCreateWrite);
+    return probe.openOwnFile(file_.c_str());
 }
 
 } // namespace Conf

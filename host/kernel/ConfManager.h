@@ -16,6 +16,7 @@ namespace Conf {
 class ConfManager final : public RefCounted<IConfManager> {
 public:
     ConfManager(const wchar_t* storeFile, const wchar_t* pathPrefix);
+    ~ConfManager() override;
 
     // Paths outside the prefix give null (the other store's keys do not belong here).
     XComPtr<IConfKey> getKey(const wchar_t* path) override;
@@ -44,6 +45,7 @@ private:
     std::wstring prefix_;
     std::map<std::wstring, std::wstring> values_;
     std::wstring movedAside_;
+    std::wstring heldFile_; // the store's file as given, even after load gave up on it
     bool readFromFile_ = false;
     mutable bool saveFailed_ = false;
 };

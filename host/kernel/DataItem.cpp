@@ -19,13 +19,52 @@ double parseNumber(const wchar_t* text, bool* ok) {
 }
 } // namespace
 
-XStringW numberText(double value) {
+namespace {
+
+// The longest text numberChars writes: the fixed text of a double (denormals) is about 330
+// characters.
+constexpr int kNumberRoom = 400;
+// Every real's text has at least four decimals, so that the net values of a column line up
+// ("1.0880" beside "1.0090", "10.0000").
+constexpr int kMinDecimals = 4;
+
+// The text of a value with at most four decimals, with exactly four, for the values tables mostly
+// hold; 0 when the value is not such a one (to_chars decides). r / 10^4 == value proves that the
+// decimal r / 10^4 reads back as the value; under 10^9 two such decimals are too far apart
+// (10^-4) to read back as the same value, so it is the only one.
+int fourDecimals(double value, wchar_t* out) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e9))
+        return 0;
+    // Rounded by conversion (the test below catches any value it rounds the wrong way).
+    auto digits = static_cast<unsigned long long>(magnitude * 1e4 + 0.5);
+    if (double(digits) / 1e4 != magnitude)
+        return 0;
+    wchar_t reversed[32];
+    int n = 0;
+    for (int i = 0; i < kMinDecimals; ++i, digits /= 10)
+        reversed[n++] = wchar_t(L'0' + digits % 10);
+    reversed[n++] = L'.';
+    do {
+        reversed[n++] = wchar_t(L'0' + digits % 10);
+        digits /= 10;
+    } while (digits);
+    int length = 0;
+    if (std::signbit(value))
+        out[length++] = L'-';
+    while (n > 0)
+        out[length++] = reversed[--n];
+    return length;
+}
+
+// numberText's characters into out (room for kNumberRoom); the length.
+int numberChars(double value, wchar_t* out) {
+    if (int length = fourDecimals(value, out))
+        return length;
     // Positional digits only: a grid cuts a long text at its right end, and "-9.99902e-05" cut
     // to "-9.99902…" reads as a different number. to_chars gives the shortest digits that read
-    // back as the same value without a round trip through printf. At least four decimals, so
-    // that the net values of a column line up ("1.0880" beside "1.0090", "10.0000").
-    constexpr int kMinDecimals = 4;
-    char buffer[400]; // the longest fixed text of a double (denormals) is about 330 characters
+    // back as the same value without a round trip through printf; zeros make up four decimals.
+    char buffer[kNumberRoom];
     auto result =
         std::to_chars(buffer, buffer + sizeof buffer - kMinDecimals - 1, value, std::chars_format::fixed);
     size_t length = result.ec == std::errc() ? size_t(result.ptr - buffer) : 0;
@@ -37,10 +76,16 @@ XStringW numberText(double value) {
         for (; decimals < kMinDecimals; ++decimals)
             buffer[length++] = '0';
     }
-    wchar_t wide[sizeof buffer];
     for (size_t i = 0; i < length; ++i)
-        wide[i] = wchar_t(buffer[i]);
-    return XStringW(wide, int(length));
+        out[i] = wchar_t(buffer[i]);
+    return int(length);
+}
+
+} // namespace
+
+XStringW numberText(double value) {
+    wchar_t text[kNumberRoom];
+    return XStringW(text, numberChars(value, text));
 }
 
 NullItem& NullItem::instance() {
@@ -98,6 +143,23 @@ XStringW DataItem::getText() const {
     default:
         return XStringW();
     }
+}
+
+void DataItem::readText(XStringW& out) const {
+    wchar_t number[kNumberRoom];
+    const wchar_t* text = storedText();
+    int length = 0;
+    if (text) {
+        length = int(std::wcslen(text));
+    } else if (kind_ == KindReal) {
+        length = numberChars(real_, number);
+        text = number;
+    } else {
+        out = getText();
+        return;
+    }
+    std::wmemcpy(out.getBuffer(length), text, size_t(length));
+    out.releaseBuffer(length);
 }
 
 double DataItem::getDouble() const {

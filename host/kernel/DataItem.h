@@ -19,6 +19,8 @@ public:
 
     bool isNull() const override { return kind_ == KindNull; }
     XStringW getText() const override;
+    // A text is copied into out's own storage, without a text of its own on the way.
+    void readText(XStringW& out) const override;
     int getInt() const override;
     double getDouble() const override;
     void setText(const wchar_t* text) override;

@@ -12,20 +12,27 @@ class FileWriter final : public RefCounted<IFile> {
 public:
     ~FileWriter() override { discard(); }
 
-    // Only FileModeCreateWrite is supported; false for other modes, a target that is a folder or
-    // read-only, or a folder where no file can be created.
+    // Only FileModeCreateWrite is supported; false for other modes, a target that is a folder,
+    // read-only or a file the host holds (HeldFiles), or a folder where no file can be created.
     bool open(const wchar_t* path, int mode) override;
     bool write(const void* bytes, int64_t length) override;
     bool close() override;
+    uint32_t lastError() const override { return error_; }
 
-    // The whole file in one call, with the same guarantees.
+    // open for a file the host holds itself: a configuration store writing its own file. Such a
+    // file also reaches the disk before it replaces the old one (see close).
+    bool openOwnFile(const wchar_t* path);
+    // The whole file in one call, with the same guarantees, through openOwnFile.
     static bool writeAll(const wchar_t* path, const void* bytes, int64_t length);
 
 private:
+    bool fail(DWORD error);
     void discard();
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     std::wstring target_;
     std::wstring temporary_;
     bool failed_ = false;
+    bool durable_ = false;
+    DWORD error_ = 0;
 };

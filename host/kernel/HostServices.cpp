@@ -1,6 +1,7 @@
 #include "HostServices.h"
 
 #include "ConfManager.h"
+#include "HeldFiles.h"
 #include "ThemeManager.h"
 
 KERNEL_API XComPtr<Conf::IConfManager> createConfManager(const wchar_t* storeFile,
@@ -27,6 +28,14 @@ KERNEL_API bool confStoreKeepsChanges(Conf::IConfManager* manager) {
 KERNEL_API bool confStoreReadFromFile(Conf::IConfManager* manager) {
     auto* store = dynamic_cast<Conf::ConfManager*>(manager);
     return store && store->readFromFile();
+}
+
+KERNEL_API void holdFile(const wchar_t* path) {
+    HeldFiles::hold(path);
+}
+
+KERNEL_API void releaseFile(const wchar_t* path) {
+    HeldFiles::release(path);
 }
 
 KERNEL_API XComPtr<IThemeMgr> createThemeManager(const wchar_t* themeFolder) {

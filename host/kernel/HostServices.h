@@ -31,6 +31,12 @@ KERNEL_API bool confStoreKeepsChanges(Conf::IConfManager* manager);
 // not be read, so that defaults are in use.
 KERNEL_API bool confStoreReadFromFile(Conf::IConfManager* manager);
 
+// Marks a file the client holds for itself, its database: "File.File" then refuses to replace
+// it, however the target's path is spelt (configuration stores made here hold their files
+// already). Counted; each hold is undone by one release.
+KERNEL_API void holdFile(const wchar_t* path);
+KERNEL_API void releaseFile(const wchar_t* path);
+
 // The themes of every "*.theme" file in themeFolder (format: themes/README.md). The current theme
 // is the first, by file name, marked "default = yes", else the first. setCurrentTheme raises the
 // host event "event_theme_changed" with the new ITheme as its argument, so the client need not

@@ -23,6 +23,8 @@ public:
     virtual void setDouble(double value) = 0;
     virtual void setInt(int value) = 0;
     virtual void setNull() = 0;
+    // getText into out, reusing out's storage: grids read every cell they paint or export.
+    virtual void readText(XStringW& out) const { out = getText(); }
 
 protected:
     ~IDataItem() = default;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <charconv>
+#include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 #include "DataTestSupport.h"
 
 using namespace datatest;
@@ -208,6 +212,41 @@ TEST(DataTable, CellsReadAsTheHostPromises) {
     table->reset();
     EXPECT_EQ(table->columnCount(), 0);
     EXPECT_EQ(table->rowCount(), 0);
+}
+
+// Reals with up to four decimals (most net values) take a short way to their text; every real
+// must still read as to_chars' shortest positional digits, made up to four decimals with zeros,
+// through getText and readText alike.
+TEST(DataTable, RealTextsAreTheShortestDigitsWhicheverWayTheyAreMade) {
+    XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
+    table->addColumn(L"value", ValueReal);
+    IDataItem& value = table->getRow(table->addRow()).getItem(0);
+    std::mt19937_64 random(5);
+    std::vector<double> numbers = {0.0,       -0.0,           1.088,          10.0,
+                                   0.0001,    -0.00005,       999999999.9999, 1e9,
+                                   1e9 + 0.5, 123456789.1234, 0.1 + 0.2,      2.5e-320};
+    for (int i = 0; i < 20000; ++i) {
+        const double scale = std::pow(10.0, double(int(random() % 13)) - 4);
+        const double decimal = double(int64_t(random() % 20000001) - 10000000) / 1e4 * scale;
+        numbers.push_back(decimal);
+        numbers.push_back(std::nextafter(decimal, 1e300));
+        numbers.push_back(std::nextafter(decimal, -1e300));
+    }
+    XStringW read;
+    for (double number : numbers) {
+        char digits[400];
+        auto end = std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed).ptr;
+        std::wstring expected(digits, end);
+        const size_t point = expected.find(L'.');
+        const size_t decimals = point == std::wstring::npos ? 0 : expected.size() - point - 1;
+        if (point == std::wstring::npos)
+            expected += L'.';
+        expected.append(decimals < 4 ? 4 - decimals : 0, L'0');
+        value.setDouble(number);
+        ASSERT_EQ(std::wstring(value.getText().c_str()), expected);
+        value.readText(read);
+        ASSERT_EQ(std::wstring(read.c_str()), expected);
+    }
 }
 
 TEST(DataTable, TextsOfEveryLengthSurviveRewritesAndMovesOfTheirCells) {

@@ -39,14 +39,44 @@ TEST(ExportText, FieldsAreQuotedWithInnerQuotesDoubled) {
     EXPECT_EQ(line.text(), L"\"a\",\"b\",\r\n");
 }
 
+// Each text with the field it must become, written out here rather than derived from the rule.
 TEST(ExportText, FormulasGetAnApostropheNumbersAndTheMissingMarkDoNot) {
-    for (const wchar_t* formula : {L"=1+2", L"+86", L"@SUM(A1)", L"\tx", L"\rx", L"-x", L"-", L"-=1", L"---"})
-        EXPECT_EQ(written(formula), std::wstring(L"\"'") + formula + L"\",")
-            << XStringW(formula).toUtf8().c_str();
-    for (const wchar_t* plain : {L"-0.50%", L"-.5", L"-1", L"--", L"", L"a=b", L"1-2", L" =1", L"'x"})
-        EXPECT_EQ(written(plain), std::wstring(L"\"") + plain + L"\",") << XStringW(plain).toUtf8().c_str();
-    // The defence and the quote rule together.
-    EXPECT_EQ(written(L"=\"a\""), L"\"'=\"\"a\"\"\",");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        // Runs in a spreadsheet: gets the apostrophe.
+        {L"=1+2", L"\"'=1+2\","},
+        {L"+1", L"\"'+1\","},
+        {L"@SUM(1)", L"\"'@SUM(1)\","},
+        {L"-2+3", L"\"'-2+3\","},
+        {L"-1+1", L"\"'-1+1\","},
+        {L"-.5+1", L"\"'-.5+1\","},
+        {L"-.5+cmd|' /C calc'!A0", L"\"'-.5+cmd|' /C calc'!A0\","},
+        {L" =1+2", L"\"' =1+2\","},
+        {L"\u3000 +1", L"\"'\u3000 +1\","},
+        {L"\t=1", L"\"'\t=1\","},
+        {L"\rx", L"\"'\rx\","},
+        {L"\uFF1D1+2", L"\"'\uFF1D1+2\","}, // ＝
+        {L"\uFF0B1", L"\"'\uFF0B1\","},     // ＋
+        {L"\uFF0D1", L"\"'\uFF0D1\","},     // －
+        {L"\uFF20A1", L"\"'\uFF20A1\","},   // ＠
+        {L"-", L"\"'-\","},
+        {L"---", L"\"'---\","},
+        {L"-1e5+1", L"\"'-1e5+1\","},
+        {L"=\"a\"", L"\"'=\"\"a\"\"\","},
+        // A number as the grid shows one, the missing mark, and texts that do not start a formula.
+        {L"-0.50%", L"\"-0.50%\","},
+        {L"-12.3456", L"\"-12.3456\","},
+        {L"-1,234.5", L"\"-1,234.5\","},
+        {L"-1.5e-07", L"\"-1.5e-07\","},
+        {L"-.5", L"\"-.5\","},
+        {L"--", L"\"--\","},
+        {L"1-2", L"\"1-2\","},
+        {L"a=b", L"\"a=b\","},
+        {L"", L"\"\","},
+        {L"   ", L"\"   \","},
+        {L"'x", L"\"'x\","},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(written(c.first), c.second) << XStringW(c.first).toUtf8().c_str();
 }
 
 TEST(ExportText, EncodingsCarryTheirMarkAndTheWholeText) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include "FakeItem.h"
 #include "gridframe/NumberLocale.h"
@@ -181,6 +184,36 @@ TEST_F(FormatTest, UserLocaleGroupingAndDecimalPoint) {
     NumberLocale::parseGrouping(L"3", once);
     NumberLocale::setCurrent(once);
     EXPECT_EQ(show<int>(L"%d", 123456789), L"123456.789");
+}
+
+// Fixed decimals take a short way for common values; every value must still read as printf
+// writes it: ties, values next to ties, negative zero, tiny negatives and large magnitudes.
+TEST_F(FormatTest, FixedDecimalsAreExactlyPrintfs) {
+    std::mt19937_64 random(11);
+    std::vector<double> values = {0.0,   -0.0,   0.5,    1.5,      2.5,        -2.5,   0.125,
+                                  0.375, 1.0005, 1.0015, -0.00001, 99999999.5, 1e8,    123456789.987654321,
+                                  1e-9,  -1e-12, 0.045,  0.055,    9.995,      1.0684, -12.3456};
+    for (int i = 0; i < 20000; ++i) {
+        const double magnitude = std::pow(10.0, double(int(random() % 14)) - 6);
+        double value = double(int64_t(random() % 2000001) - 1000000) / 1000000.0 * magnitude;
+        values.push_back(value);
+        values.push_back(std::nextafter(value, 1e300));
+        // Exact binary ties: k + 1/2, k/4, k/8 at each precision's last place.
+        values.push_back((double(int(random() % 20000)) + 0.5) / 8.0);
+    }
+    for (int precision = 0; precision <= 9; ++precision) {
+        const std::wstring format = L"%." + std::to_wstring(precision) + L"f";
+        ValueFormater<double> f;
+        ASSERT_TRUE(f.SetFormat(format.c_str()));
+        for (double value : values) {
+            char expected[512];
+            std::snprintf(expected, sizeof(expected), "%.*f", precision, value);
+            FakeItem item(value);
+            const std::wstring shown = f.Format(&item).c_str();
+            ASSERT_EQ(shown, std::wstring(expected, expected + std::strlen(expected)))
+                << precision << " " << expected;
+        }
+    }
 }
 
 TEST_F(FormatTest, RandomFormatsAndValuesNeverCrash) {

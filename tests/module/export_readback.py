@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Reads the files command_tests exported back with Python's csv module, as a spreadsheet
-program's importer would, and checks that each cell is the text the grid showed. A text that a
-spreadsheet would run as a formula must come back with one leading apostrophe and nothing else
-changed. Each <file>.json beside an exported file says how it was written and what the grid showed.
+program's importer would, and checks that each cell is the text the grid showed. Each <file>.json
+beside an exported file says how it was written and what the grid showed.
+
+The texts a spreadsheet would run as formulas are listed below with what must be read back: the
+text behind one leading apostrophe. Every other cell must come back exactly as the grid showed it,
+and every listed text must be among the cells, so the list is what the files are checked against.
 """
 import csv
 import io
@@ -12,17 +15,28 @@ import sys
 
 BOMS = {"utf-16": b"\xff\xfe", "utf-8": b"\xef\xbb\xbf"}
 
-
-def runs_as_formula(text):
-    if not text:
-        return False
-    if text[0] in "=+@\t\r":
-        return True
-    if text[0] == "-":
-        if text == "--":
-            return False
-        return len(text) == 1 or not (text[1].isdigit() or text[1] == ".")
-    return False
+READ_BACK = {
+    # Run by a spreadsheet: written with an apostrophe, read back as text.
+    "=1+2": "'=1+2",
+    "+1": "'+1",
+    "@SUM(1)": "'@SUM(1)",
+    "@SUM(A1)": "'@SUM(A1)",
+    "-2+3": "'-2+3",
+    "-.5+1": "'-.5+1",
+    "-.5+cmd|' /C calc'!A0": "'-.5+cmd|' /C calc'!A0",
+    " =1+2": "' =1+2",
+    "\t=1": "'\t=1",
+    "\uff1d1+2": "'\uff1d1+2",  # full-width equals sign
+    "\uff0d1": "'\uff0d1",  # full-width minus sign
+    "+进取": "'+进取",
+    "-负面": "'-负面",
+    # Numbers and the missing mark stay as they are.
+    "-0.50%": "-0.50%",
+    "-12.3456": "-12.3456",
+    "--": "--",
+    "1-2": "1-2",
+    "a=b": "a=b",
+}
 
 
 def check(description, folder):
@@ -44,9 +58,13 @@ def check(description, folder):
             problems.append(f"{spec['file']} line {number}: no separator after the last field")
             continue
         row = row[:-1]
-        wanted = [("'" + cell) if runs_as_formula(cell) else cell for cell in shown]
+        wanted = [READ_BACK.get(cell, cell) for cell in shown]
         if row != wanted:
-            problems.append(f"{spec['file']} line {number}: read {row!r}, shown {wanted!r}")
+            problems.append(f"{spec['file']} line {number}: read {row!r}, wanted {wanted!r}")
+    shown_cells = {cell for line in expected for cell in line}
+    for text in READ_BACK:
+        if text not in shown_cells:
+            problems.append(f"{spec['file']}: no cell shows {text!r}")
     return problems
 
 
