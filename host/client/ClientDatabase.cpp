@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <iterator>
 #include "HostDatabase.h"
+#include "WritableDatabase.h"
 #include "host/database/ProductSchema.h"
 
 namespace Client {
@@ -138,31 +139,33 @@ IndexUpgrade addMissingIndexes(const std::wstring& path, std::wstring& reason) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return IndexUpgrade::ReadOnly;
-    Connection c;
     // Never created here: the file exists, or there is nothing to upgrade.
-    if (sqlite3_open_v2(utf8(path).c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
-        sqlite3_db_readonly(c.db, "main") == 1)
+    WritableDatabase db;
+    std::string failure;
+    if (!db.open(path, false, kDefaultBusyTimeoutMs, failure) || sqlite3_db_readonly(db.get(), "main") == 1)
         return IndexUpgrade::ReadOnly;
-    sqlite3_busy_timeout(c.db, kDefaultBusyTimeoutMs);
+    // Building an index sorts every row of the value list: a second thread sorts beside the
+    // first (a quarter less time on 74 million values), with the page cache's memory each.
+    db.exec("pragma threads = 2", failure);
     // One transaction: a crash or a failure leaves the file as it was.
-    char* failure = nullptr;
-    if (sqlite3_exec(c.db, "begin immediate", nullptr, nullptr, &failure) == SQLITE_OK &&
-        sqlite3_exec(c.db, kProductIndexes, nullptr, nullptr, &failure) == SQLITE_OK &&
-        sqlite3_exec(c.db, "commit", nullptr, nullptr, &failure) == SQLITE_OK)
+    if (db.exec("begin immediate", failure) && db.exec(kProductIndexes, failure) &&
+        db.exec("commit", failure))
         return IndexUpgrade::Added;
-    const int code = sqlite3_extended_errcode(c.db);
-    reason = wide(failure ? failure : sqlite3_errmsg(c.db));
-    sqlite3_free(failure);
-    sqlite3_exec(c.db, "rollback", nullptr, nullptr, nullptr);
+    const int code = sqlite3_extended_errcode(db.get()) & 0xFF;
+    reason = wide(failure.c_str());
+    std::string ignored;
+    db.exec("rollback", ignored);
     // A file the system lets us open for writing may still refuse the write (a read-only
     // medium, a folder that takes no journal).
-    if ((code & 0xFF) == SQLITE_READONLY || (code & 0xFF) == SQLITE_CANTOPEN)
-        return IndexUpgrade::ReadOnly;
-    return IndexUpgrade::Failed;
+    return code == SQLITE_READONLY || code == SQLITE_CANTOPEN ? IndexUpgrade::ReadOnly : IndexUpgrade::Failed;
 }
 
 XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& message) {
-    // Before the module's connection opens, so its first statements already find the index.
+    // The module reads the file read-only; a write that was cut off (a killed import) is taken
+    // back first, or the module could not read the file at all.
+    std::string recovery;
+    const bool recovered = WritableDatabase::finishInterruptedWrite(path, kDefaultBusyTimeoutMs, recovery);
+    // Then, before the module's connection opens, so its first statements already find the index.
     // A file that is not the product database gets nothing.
     std::wstring reason;
     const std::vector<std::wstring> missing = missingProductTables(path);
@@ -171,6 +174,8 @@ XComPtr<IDbModule> openDatabaseModule(const std::wstring& path, std::wstring& me
     XComPtr<IDatabase> db = module ? module->getDatabase() : nullptr;
     if (!db || !db->isOpen()) {
         message = L"database not open: " + path + L" (the page shows no data)";
+        if (!recovered)
+            message += L"; an interrupted write could not be taken back: " + wide(recovery.c_str());
         return module;
     }
     // Any SQLite file opens, an empty one too: say when it is not the product database.

@@ -41,6 +41,8 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
         o.error = message;
         return o;
     };
+    std::wstring importCode;
+    bool importCodeUsed = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring& a = args[i];
         std::wstring* target = nullptr;
@@ -80,6 +82,15 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
             }
             o.filterSteps.push_back(step);
             continue;
+        } else if (a == L"--import" || a == L"--import-code") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return fail(L"missing value for " + a);
+            if (a == L"--import")
+                o.imports.push_back({args[++i], importCode});
+            else
+                importCode = args[++i];
+            importCodeUsed = a == L"--import";
+            continue;
         } else if (a != L"--exit-after" && a != L"--export-filter")
             return fail(L"unknown option: " + a);
         if (i + 1 >= args.size() || args[i + 1].empty())
@@ -104,6 +115,9 @@ ClientOptions ClientOptions::parse(const std::vector<std::wstring>& args) {
     int y, m, d;
     if (!o.endDate.empty() && !parseIsoDate(o.endDate, y, m, d))
         return fail(L"--end-date wants YYYY-MM-DD, got: " + o.endDate);
+    if (!importCodeUsed)
+        return fail(L"--import-code " + importCode +
+                    L" names the product of the --import files after it; none follows");
     if (o.exportFilter != 0 && o.exportPath.empty())
         return fail(L"--export-filter needs --export FILE");
     FigureRange range;
@@ -119,7 +133,8 @@ std::wstring ClientOptions::usage() {
            L"           [--screenshot FILE.png] [--dump FILE] [--module DLL] [--exit-after SECONDS]\n"
            L"           [--keyword TEXT]... [--filter COLUMN=VALUE]...\n"
            L"           [--export FILE [--export-filter 1|2|3]]\n"
-           L"           [--chart CODE [--chart-range 1M|3M|6M|YTD|1Y|3Y|ALL] [--chart-stats FILE]]";
+           L"           [--chart CODE [--chart-range 1M|3M|6M|YTD|1Y|3Y|ALL] [--chart-stats FILE]]\n"
+           L"           [[--import-code CODE] --import FILE]...";
 }
 
 } // namespace Client

@@ -29,6 +29,14 @@ struct ClientOptions {
         std::wstring text;   // the keywords, or the value
     };
     std::vector<FilterStep> filterSteps;
+    // --import FILE (repeatable): data files imported into the database before the page loads;
+    // --import-code CODE names the product of the values files without a code column given
+    // after it (until the next --import-code).
+    struct ImportStep {
+        std::wstring path;
+        std::wstring code;
+    };
+    std::vector<ImportStep> imports;
     bool ok = true;
     std::wstring error; // set when ok is false
 

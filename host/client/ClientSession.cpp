@@ -93,6 +93,8 @@ bool ClientSession::start() {
     AppendMenuW(file, MF_STRING, CmdExit, L"退出(&X)");
     AppendMenuW(data, MF_STRING, CmdValueUpdate, L"净值更新(&U)");
     AppendMenuW(data, MF_STRING, CmdBuyRedeemUpdate, L"申购赎回状态更新(&B)");
+    AppendMenuW(data, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(data, MF_STRING, CmdImport, L"导入数据…");
     AppendMenuW(view, MF_STRING, CmdSwitchTheme, L"切换主题(&T)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(data), L"数据(&D)");
@@ -134,11 +136,24 @@ bool ClientSession::start() {
     concern_->window().setChartActions(openChart, compare);
     pool_->window().setChartActions(openChart, compare);
 
+    // Shown before the database: making the sample, or adding the history index to a large
+    // database made before it, takes a while once, and the window says what it waits for.
+    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(frame_->hwnd());
     std::wstring dbMessage;
-    if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // Someone bringing their own data wants it alone: a missing database is then made by the
+    // import, not filled with sample products first.
+    if (GetFileAttributesW(options_.databasePath.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        options_.imports.empty()) {
+        frame_->setStatus(L"正在生成示例数据库…");
+        UpdateWindow(frame_->statusBar());
         generateSampleDatabase(options_.databasePath, dir, dbMessage);
         note(dbMessage);
     }
+    if (!options_.imports.empty())
+        importFiles(importRequests(options_.imports), true);
+    frame_->setStatus(L"正在打开数据库（旧数据库首次建立净值索引可能需要几分钟）…");
+    UpdateWindow(frame_->statusBar());
     database_ = openDatabaseModule(options_.databasePath, dbMessage);
     if (database_) {
         app_->addModule("mod_Database", XComPtr<IModule>(database_));
@@ -150,9 +165,6 @@ bool ClientSession::start() {
     chart_->setDatabase(db.get());
     concern_->setDatabase(db.get());
     pool_->setDatabase(db.get());
-
-    ShowWindow(frame_->hwnd(), SW_SHOWNORMAL);
-    UpdateWindow(frame_->hwnd());
 
     module_ = loadModule(options_.modulePath, app_.get());
     // Other modules find a loaded module by its name, as they find the host's own.
@@ -359,6 +371,28 @@ void ClientSession::takeSnapshot() {
         PostMessageW(frame_->hwnd(), WM_CLOSE, 0, 0);
 }
 
+void ClientSession::importThroughMenu() {
+    std::vector<ImportRequest> files;
+    for (const std::wstring& path : chooseImportFiles(frame_->hwnd()))
+        files.push_back({path, std::string()});
+    if (!files.empty())
+        importFiles(files, false);
+}
+
+ImportReport ClientSession::importFiles(const std::vector<ImportRequest>& files, bool quiet) {
+    const ImportReport report =
+        importWithProgress(frame_ ? frame_->hwnd() : nullptr, options_.databasePath, files);
+    for (const std::wstring& line : report.summaryLines())
+        note(line);
+    // The host's report of new values: the page reloads as on a feed update, and the lists and
+    // an open chart follow it.
+    if (report.rowsChanged > 0)
+        raiseValueUpdate();
+    if (!quiet && frame_)
+        showImportResult(frame_->hwnd(), report);
+    return report;
+}
+
 bool ClientSession::openChart() {
     chartPending_ = false;
     FigureRange range = FigureRange::All;
@@ -423,6 +457,9 @@ void ClientSession::onCommand(int id) {
     }
     case CmdBuyRedeemUpdate:
         raiseBuyRedeemUpdate();
+        break;
+    case CmdImport:
+        importThroughMenu();
         break;
     case CmdSwitchTheme:
         switchTheme();

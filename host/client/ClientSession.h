@@ -9,6 +9,7 @@
 #include "ClientOptions.h"
 #include "Database.h"
 #include "HostModules.h"
+#include "ImportCommand.h"
 #include "MainFrame.h"
 #include "ModuleLoader.h"
 
@@ -20,6 +21,7 @@ public:
         CmdExit = 100,
         CmdValueUpdate = 200,
         CmdBuyRedeemUpdate = 201,
+        CmdImport = 202,
         CmdSwitchTheme = 300,
         CmdFundsPool = 400,
         CmdConcernList = 401,
@@ -50,6 +52,12 @@ public:
     void raiseBuyRedeemUpdate();
     void switchTheme();
     bool applyEndDate(const std::wstring& isoDate);
+    // 数据 → 导入数据…: the file dialog, the import with its progress window, the result message;
+    // the page and the client's windows reload when the import changed the database.
+    void importThroughMenu();
+    // The import of these files, as the menu runs it after its dialog (with the result message)
+    // and --import before the page loads (quiet: the summary only).
+    ImportReport importFiles(const std::vector<ImportRequest>& files, bool quiet);
     // --export: the grid's export command on the shown page, as a user runs it.
     bool exportGrid();
     // The date in the shown page's picker as "YYYY-MM-DD", or "" without one.

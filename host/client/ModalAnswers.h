@@ -49,6 +49,10 @@ public:
     void answerSaveDialog(const std::wstring& name, int filterIndex, bool cancel = false);
     // Whether to replace an existing file when the save dialog asks.
     void answerOverwrite(bool yes) { overwriteYes_ = yes; }
+    // The next open dialog: the text typed into its name field, then OK. A folder's path makes
+    // the dialog go there and stay open for the next answer; several names in double quotes
+    // choose several files.
+    void answerOpenDialog(const std::wstring& text) { answerSaveDialog(text, 0); }
 
     // What the answers met.
     bool menuSeen = false;

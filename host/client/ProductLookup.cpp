@@ -80,6 +80,15 @@ bool describeProducts(IDatabase* db, const std::vector<std::wstring>& codes,
     bool firstValues = true, firstBonus = true;
     std::vector<Valuation> valuations;
     std::vector<Payout> payouts;
+    // Every row's date is read into the same storage: a list of hundreds of codes reads some
+    // hundred thousand dates.
+    XStringW cell;
+    std::wstring date;
+    auto dayOf = [&](Data::IDataItem& item) {
+        item.readText(cell);
+        date.assign(cell.c_str());
+        return dayNumber(date);
+    };
     for (ProductSummary& s : out) {
         auto name = known.find(s.code);
         if (name != known.end()) {
@@ -103,7 +112,7 @@ bool describeProducts(IDatabase* db, const std::vector<std::wstring>& codes,
         payouts.clear();
         for (int r = 0; r < values->rowCount(); ++r) {
             Data::IDataRow& row = values->getRow(r);
-            std::optional<int> day = dayNumber(row.getItem(0).getText().c_str());
+            std::optional<int> day = dayOf(row.getItem(0));
             double value = 0;
             if (day && cellNumber(row.getItem(1), value))
                 valuations.push_back({*day, value});
@@ -120,7 +129,7 @@ bool describeProducts(IDatabase* db, const std::vector<std::wstring>& codes,
         firstBonus = false;
         for (int r = 0; r < bonus->rowCount(); ++r) {
             Data::IDataRow& row = bonus->getRow(r);
-            std::optional<int> day = dayNumber(row.getItem(0).getText().c_str());
+            std::optional<int> day = dayOf(row.getItem(0));
             double paid = 0;
             if (day && cellNumber(row.getItem(1), paid))
                 payouts.push_back({*day, paid});

@@ -8,17 +8,19 @@
 // is not null", alone or or-ed with "totalvalue is not null") can use it: the page's statements
 // ask for none and keep their plans. Without planner statistics SQLite would otherwise drive
 // the page's date lookups from tb_fund through this index and sort every product's history.
+// Every statement adds only what a file lacks, so the same text makes a new database and
+// completes an older or empty one (the import gives a new file its tables this way).
 #pragma once
 
 #include <cstddef>
 
 inline constexpr char kProductTables[] = R"sql(
-create table tb_investadvisor (
+create table if not exists tb_investadvisor (
   guid text primary key,
   name text not null,
   isdeleted integer not null default 0
 );
-create table tb_fund (
+create table if not exists tb_fund (
   code text primary key,
   aliascode text,
   name text not null,
@@ -31,7 +33,7 @@ create table tb_fund (
   isdellisting integer not null default 0,
   isdeleted integer not null default 0
 );
-create table tb_valuelist (
+create table if not exists tb_valuelist (
   code text not null,
   date text not null,
   value real,
@@ -39,14 +41,14 @@ create table tb_valuelist (
   isdeleted integer not null default 0,
   primary key (date, code)
 ) without rowid;
-create table tb_bonus (
+create table if not exists tb_bonus (
   code text not null,
   currdate text not null,
   bonus real not null,
   isdeleted integer not null default 0,
   primary key (code, currdate)
 ) without rowid;
-create table tb_buyredeemstate (
+create table if not exists tb_buyredeemstate (
   code text primary key,
   buystate integer not null default 1,
   redeemstate integer not null default 1,

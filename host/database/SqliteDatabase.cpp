@@ -3,26 +3,13 @@
 #include <sqlite3.h>
 #include <cstdio>
 #include "HostDatabase.h"
+#include "SqliteStatement.h"
 
 namespace {
 
-// Owns a prepared statement.
-class Statement final {
-public:
-    Statement() = default;
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt** out() { return &stmt_; }
-    sqlite3_stmt* get() const { return stmt_; }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 // Whether text holds a statement (rather than only blanks, semicolons and comments).
 bool holdsStatement(sqlite3* db, const char* text) {
-    Statement rest;
+    SqliteStatement rest;
     return sqlite3_prepare_v2(db, text, -1, rest.out(), nullptr) != SQLITE_OK || rest.get();
 }
 
@@ -88,7 +75,7 @@ bool SqliteDatabase::openFile(const wchar_t* file, int busyTimeoutMs) {
 
     // SQLite reads the file lazily; reading the schema now tells a database from any other
     // file. A file locked by a writer may still be a good database: keep it, its queries wait.
-    Statement probe;
+    SqliteStatement probe;
     int rc = sqlite3_prepare_v2(db, "select count(*) from sqlite_master", -1, probe.out(), nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_step(probe.get());
@@ -122,7 +109,7 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
     // Narrow literals in the statement (GB2312 in the module's resources) arrive here as UTF-16
     // and reach SQLite as UTF-8, the encoding the database stores.
     const XStringA text = XStringW(sql).toUtf8();
-    Statement stmt;
+    SqliteStatement stmt;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db_, text.c_str(), text.length() + 1, stmt.out(), &tail) != SQLITE_OK ||
         !stmt.get())

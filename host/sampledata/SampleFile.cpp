@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <sqlite3.h>
 
-namespace {
-
-std::string toUtf8(const std::wstring& text) {
+std::string sampleUtf8(const std::wstring& text) {
     if (text.empty())
         return {};
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
@@ -15,6 +13,8 @@ std::string toUtf8(const std::wstring& text) {
                         nullptr);
     return out;
 }
+
+namespace {
 
 // Deletes the temporary file unless it was handed over.
 class TemporaryFile final {
@@ -60,7 +60,7 @@ bool writeSampleFile(const std::wstring& path, const SampleOptions& options, Sam
 
     sqlite3* db = nullptr;
     bool ok =
-        sqlite3_open_v2(toUtf8(scratch.path()).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
+        sqlite3_open_v2(sampleUtf8(scratch.path()).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
     if (!ok && error)
         *error = db ? sqlite3_errmsg(db) : "cannot open the temporary file";
     ok = ok && generateSample(db, options, summary, error);

@@ -6,5 +6,8 @@
 #include <string>
 #include "SampleGenerator.h"
 
+// A path as SQLite's open takes it (UTF-8).
+std::string sampleUtf8(const std::wstring& text);
+
 bool writeSampleFile(const std::wstring& path, const SampleOptions& options, SampleSummary* summary,
                      std::string* error);

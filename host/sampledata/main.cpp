@@ -8,19 +8,24 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include "SampleDataFiles.h"
 #include "SampleFile.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: sampledata.exe --out FILE [--seed N] [--products N] [--days N] [--end YYYY-MM-DD]\n"
-    "       sampledata.exe FILE       (the same with every default)\n"
+    "usage: sampledata.exe --out FILE [--files DIR] [--seed N] [--products N] [--days N]\n"
+    "                      [--end YYYY-MM-DD]\n"
+    "       sampledata.exe --files DIR [options]   (the data files only)\n"
+    "       sampledata.exe FILE       (the database with every default)\n"
     "\n"
     "Writes a new sample product database to FILE, replacing any file there in one step\n"
     "(the rows go to a temporary file in the same folder first). The same options always\n"
     "give the same database.\n"
     "\n"
-    "  --out FILE        the database file to write (required)\n"
+    "  --out FILE        the database file to write\n"
+    "  --files DIR       also write the data as the files the client imports:\n"
+    "                    DIR\\products.csv and DIR\\values.csv (see docs/client.md)\n"
     "  --seed N          random seed (default 1)\n"
     "  --products N      collective wealth-management products, 20 to 90000 (default 300);\n"
     "                    products of other types come on top, a third as many\n"
@@ -41,7 +46,7 @@ bool parseNumber(const wchar_t* text, long long minimum, long long maximum, long
 }
 
 int run(int argc, wchar_t** argv) {
-    std::wstring out;
+    std::wstring out, files;
     SampleOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::wstring flag = argv[i];
@@ -61,6 +66,8 @@ int run(int argc, wchar_t** argv) {
         long long number = 0;
         if (flag == L"--out") {
             out = value;
+        } else if (flag == L"--files") {
+            files = value;
         } else if (flag == L"--seed" && parseNumber(value, 0, LLONG_MAX, number)) {
             options.seed = static_cast<uint64_t>(number);
         } else if (flag == L"--products" &&
@@ -77,9 +84,15 @@ int run(int argc, wchar_t** argv) {
             return 2;
         }
     }
-    if (out.empty()) {
+    if (out.empty() && files.empty()) {
         std::fputs(kUsage, stderr);
         return 2;
+    }
+    // The files alone come from a database made beside them and deleted after.
+    const bool scratch = out.empty();
+    if (scratch) {
+        CreateDirectoryW(files.c_str(), nullptr);
+        out = files + L"\\sampledata-scratch.db";
     }
     SampleSummary summary;
     std::string error;
@@ -91,7 +104,21 @@ int run(int argc, wchar_t** argv) {
                 "from %s to %s\n",
                 summary.collectiveProducts, summary.otherProducts, summary.companies, summary.valueRows,
                 summary.firstDate.c_str(), summary.lastDate.c_str());
-    return 0;
+    int rc = 0;
+    if (!files.empty()) {
+        SampleFilesSummary written;
+        if (writeSampleDataFiles(out, files, &written, &error)) {
+            std::printf("sampledata: data files written: %lld products, %lld values, %lld dividends "
+                        "(%lld dividends on days without a value left out)\n",
+                        written.products, written.values, written.dividends, written.dividendsLeftOut);
+        } else {
+            std::fprintf(stderr, "sampledata: %s\n", error.c_str());
+            rc = 1;
+        }
+    }
+    if (scratch)
+        DeleteFileW(out.c_str());
+    return rc;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 //   client_png chart --database DB --code CODE --out FILE.png [--theme NAME] [--size WxH]
 //                    [--date YYYY-MM-DD] [--hover YYYY-MM-DD] [--range 1M|3M|6M|YTD|1Y|3Y|ALL]
 //                    [--percent yes] [--compare CODE,CODE,...]
-//   client_png pool --database DB --codes CODE,CODE,... --out FILE.png [--size WxH]
+//   client_png pool --database DB --codes CODE,CODE,... --out FILE.png [--size WxH] [--sort N[-]]
 // The chart is drawn off screen exactly as the chart window paints it; --date stands for the
 // page's picked date, --hover puts the crosshair on that day, --compare adds products to compare
 // (in percent mode). The pool is a real funds pool
@@ -98,6 +98,9 @@ int renderPool(std::map<std::wstring, std::wstring>& a, IDatabase* db, int width
         return fail(L"cannot open the funds pool window");
     HWND w = pool->window().hwnd();
     SetWindowPos(w, HWND_TOP, 20, 20, width, height, SWP_SHOWWINDOW);
+    // --sort COLUMN[-]: sorted by that column (0 code ... 7 今年以来), "-" descending.
+    if (!a[L"--sort"].empty())
+        pool->window().sortBy(_wtoi(a[L"--sort"].c_str()), a[L"--sort"].back() != L'-');
     ListView_SetItemState(pool->window().listView(), 1, LVIS_SELECTED, LVIS_SELECTED);
     pump(600);
     RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
