@@ -1,6 +1,8 @@
 #include "filter/FilterWnd.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstddef>
 #include "filter/KeywordDialog.h"
 #include "filter/SearchFilterImpl.h"
 #include "resources/ResourceText.h"
@@ -8,10 +10,10 @@
 
 const wchar_t FilterWnd::kClassName[] = L"Client2_FilterWnd";
 const wchar_t FilterWnd::kMoreCaption[] = L"更多筛选";
+const wchar_t FilterWnd::kFullTooltip[] = L"筛选条件已满，请先移除不用的条件";
 
 namespace {
 
-constexpr int kCaptionPadding = 28;
 constexpr int kMoreGap = 5;
 constexpr int kButtonGap = 1;
 
@@ -29,6 +31,43 @@ XStringW menuText(const XStringW& value) {
     XStringW text = value;
     text.replace(L"&", L"&&");
     return text;
+}
+
+XStringW joined(const std::vector<XStringW>& texts, const wchar_t* separator) {
+    XStringW text;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (i)
+            text += separator;
+        text += texts[i];
+    }
+    return text;
+}
+
+// The widths of the first buttons of `full` (the newest first) that fit into room side by side,
+// `gap` apart: whole when they all fit, else the widest made narrower, all alike, down to
+// kMinButtonWidth; the buttons that fit even so are the newest ones.
+std::vector<int> fitWidths(const std::vector<int>& full, int room, int gap) {
+    for (size_t shown = full.size(); shown > 0; --shown) {
+        std::vector<int> sorted(full.begin(), full.begin() + std::ptrdiff_t(shown));
+        std::sort(sorted.begin(), sorted.end());
+        int left = room - gap * int(shown - 1);
+        int cap = INT_MAX;
+        for (size_t i = 0; i < sorted.size(); ++i) {
+            const int share = left / int(sorted.size() - i);
+            if (sorted[i] > share) {
+                cap = share;
+                break;
+            }
+            left -= sorted[i];
+        }
+        if (cap < FilterWnd::kMinButtonWidth)
+            continue;
+        std::vector<int> widths(full.begin(), full.begin() + std::ptrdiff_t(shown));
+        for (int& width : widths)
+            width = std::min(width, cap);
+        return widths;
+    }
+    return {};
 }
 
 void setItemData(HMENU menu, UINT id, ULONG_PTR data) {
@@ -62,6 +101,12 @@ FilterWnd::~FilterWnd() {
 }
 
 void FilterWnd::releaseViews() {
+    // A keyword dialog still open (its owner is the top-level window, not the bar) has no bar to
+    // add its condition to any more.
+    if (runningDialog) {
+        runningDialog->barGone = true;
+        runningDialog->dialog->close();
+    }
     destroyMenus();
     if (valueView) {
         if (sinkRegistered)
@@ -124,7 +169,7 @@ void FilterWnd::onViewChanged(Data::IDataView*) {
     valuesStale = true;
 }
 
-void FilterWnd::collectValuesIfStale() const {
+void FilterWnd::collectValuesIfStale() {
     if (!valuesStale)
         return;
     valuesStale = false;
@@ -138,21 +183,28 @@ void FilterWnd::collectValuesIfStale() const {
     }
 }
 
-const ValueSet* FilterWnd::valueSet(const XStringW& column) const {
+const ValueSet* FilterWnd::valueSet(const XStringW& column) {
     collectValuesIfStale();
     auto it = valueSets.find(column);
     return it == valueSets.end() ? nullptr : &it->second;
 }
 
+namespace {
+
+template <class Conditions> auto* conditionWithId(Conditions& conditions, int id) {
+    auto found = std::find_if(conditions.begin(), conditions.end(),
+                              [id](const FilterWnd::Condition& condition) { return condition.id == id; });
+    return found == conditions.end() ? nullptr : &*found;
+}
+
+} // namespace
+
 const FilterWnd::Condition* FilterWnd::findCondition(int id) const {
-    for (const Condition& condition : conditions)
-        if (condition.id == id)
-            return &condition;
-    return nullptr;
+    return conditionWithId(conditions, id);
 }
 
 FilterWnd::Condition* FilterWnd::conditionById(int id) {
-    return const_cast<Condition*>(findCondition(id));
+    return conditionWithId(conditions, id);
 }
 
 FilterWnd::Condition* FilterWnd::conditionByColumn(const XStringW& column) {
@@ -178,9 +230,9 @@ std::vector<XStringW> FilterWnd::splitKeywords(const XStringW& text) {
     return words;
 }
 
-int FilterWnd::takeFilterId() {
+int FilterWnd::freeFilterId() const {
     if (nextFilterId <= kLastFilterId)
-        return nextFilterId++;
+        return nextFilterId;
     // The ids above belong to the bar's commands and value items: a condition that took one
     // would run that command when clicked. Conditions reuse the freed ids of their own range.
     for (int id = kFirstFilterId; id <= kLastFilterId; ++id)
@@ -193,10 +245,13 @@ FilterWnd::Condition* FilterWnd::addCondition(const XStringW& name, const XStrin
                                               const XStringW& valueText, Data::IDataFilter* filter,
                                               const XStringW& prefix, bool locked, bool multiSelect) {
     int id = 0;
-    if (filter)
-        id = takeFilterId();
-    else if (nextButtonId <= kLastButtonId)
+    if (filter) {
+        id = freeFilterId();
+        if (id == nextFilterId)
+            ++nextFilterId;
+    } else if (nextButtonId <= kLastButtonId) {
         id = nextButtonId++;
+    }
     if (id == 0)
         return nullptr;
 
@@ -215,7 +270,6 @@ FilterWnd::Condition* FilterWnd::addCondition(const XStringW& name, const XStrin
     if (isWindow()) {
         condition.button.create(WS_CHILD | WS_VISIBLE, hwnd, static_cast<UINT>(id), ThisModule());
         condition.button.setFont(guiFont());
-        condition.button.setWindowLong(GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&condition));
     }
     condition.button.setCaption(prefix + valueText);
     layout();
@@ -228,8 +282,12 @@ void FilterWnd::removeCondition(int id) {
         for (const Condition& condition : conditions)
             ids.push_back(condition.id);
         std::sort(ids.begin(), ids.end());
+        // One update: the view filters its rows once, not once per condition.
+        XComPtr<Data::IUpdateContext> context = sourceView ? sourceView->beginUpdate() : nullptr;
         for (int each : ids)
             removeCondition(each);
+        if (context)
+            context->commit();
         return;
     }
     auto it = std::find_if(conditions.begin(), conditions.end(),
@@ -258,30 +316,50 @@ void FilterWnd::removeCondition(int id) {
 void FilterWnd::layout() {
     if (!isWindow())
         return;
+    moreButton.setTooltipText(isFull() ? XStringW(kFullTooltip) : XStringW());
     RECT r = clientRect();
-    WGUI::WindowDc dc(hwnd);
-    WGUI::SelectObjectGuard font(dc.get(), guiFont());
-    auto place = [&](DropDownButton& button) {
-        const XStringW& caption = button.getCaption();
-        SIZE size{};
-        if (dc)
-            GetTextExtentPoint32W(dc.get(), caption.c_str(), caption.length(), &size);
-        const int width = size.cx + kCaptionPadding;
+    auto place = [&](DropDownButton& button, int width) {
         button.move(RECT{r.right - width, r.top, r.right, r.bottom}, true);
         button.redraw(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
         button.refreshTooltip();
         r.right -= width;
     };
     if (moreButton.isWindow()) {
-        place(moreButton);
+        place(moreButton, moreButton.fullWidth());
         r.right -= kMoreGap;
     }
-    // The newest condition stands next to "更多筛选"; older ones extend to the left.
+    // The newest condition stands next to "更多筛选"; older ones extend to the left. Captions
+    // too long for the room left are shortened; conditions that do not fit at all are listed
+    // under the overflow button, so that every one stays within reach.
+    std::vector<DropDownButton*> buttons;
+    std::vector<int> full;
     for (auto it = conditions.rbegin(); it != conditions.rend(); ++it) {
         if (!it->button.isWindow())
             continue;
-        place(it->button);
-        r.right -= kButtonGap;
+        buttons.push_back(&it->button);
+        full.push_back(it->button.fullWidth());
+    }
+    const int room = std::max(0, int(r.right - r.left));
+    std::vector<int> widths = fitWidths(full, room, kButtonGap);
+    if (widths.size() < buttons.size() && overflowButton.isWindow()) {
+        overflowButton.setCaption(XStringW::format(L"其他条件(%d)", int(buttons.size())));
+        const int reserved = overflowButton.fullWidth() + kButtonGap;
+        widths = fitWidths(full, std::max(0, room - reserved), kButtonGap);
+        overflowButton.setCaption(XStringW::format(L"其他条件(%d)", int(buttons.size() - widths.size())));
+    }
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        const bool shown = i < widths.size();
+        if (shown) {
+            place(*buttons[i], widths[i]);
+            r.right -= kButtonGap;
+        }
+        buttons[i]->show(shown ? SW_SHOWNA : SW_HIDE);
+    }
+    if (overflowButton.isWindow()) {
+        const bool needed = widths.size() < buttons.size();
+        if (needed)
+            place(overflowButton, overflowButton.fullWidth());
+        overflowButton.show(needed ? SW_SHOWNA : SW_HIDE);
     }
 }
 
@@ -297,21 +375,16 @@ void FilterWnd::addValueItems(HMENU menu, const XStringW& column, const XStringW
     if (set == valueSets.end())
         return;
     const auto* chosen = condition ? dynamic_cast<const MultiValueFilter*>(condition->filter.get()) : nullptr;
+    // A value of a column without a condition needs a new one, which a full bar cannot take.
+    const UINT refused = !condition && isFull() ? MF_GRAYED : 0;
     for (const XStringW& value : set->second.values()) {
         // Beyond this an item's id would not survive WM_COMMAND: it is not offered at all.
         if (nextId > kLastValueId)
             break;
         const bool checked = chosen && chosen->hasValue(value);
-        AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : 0), static_cast<UINT_PTR>(nextId),
+        AppendMenuW(menu, MF_STRING | (checked ? MF_CHECKED : 0) | refused, static_cast<UINT_PTR>(nextId),
                     menuText(value).c_str());
-        MenuItem item;
-        item.columnName = column;
-        item.value = value;
-        item.prefix = prefix;
-        item.title = title;
-        item.conditionId = condition ? condition->id : 0;
-        item.multiSelect = multiSelect;
-        menuItems[nextId] = item;
+        menuItems[nextId] = MenuItem{column, value, prefix, title, multiSelect};
         ++nextId;
     }
 }
@@ -323,7 +396,7 @@ void FilterWnd::showMoreMenu(HWND button) {
     HMENU menu = currentMenu.get();
     if (!menu)
         return;
-    AppendMenuW(menu, MF_STRING, kKeywordCommand, L"关键字筛选(&C)");
+    AppendMenuW(menu, MF_STRING | (isFull() ? MF_GRAYED : 0), kKeywordCommand, L"关键字筛选(&C)");
     if (!conditions.empty()) {
         AppendMenuW(menu, MF_STRING, kRemoveCommand, L"清除所有条件(&D)");
         setItemData(menu, kRemoveCommand, 0);
@@ -377,6 +450,21 @@ void FilterWnd::showConditionMenu(Condition& condition, HWND button) {
     trackMenu(button);
 }
 
+void FilterWnd::showOverflowMenu() {
+    destroyMenus();
+    currentMenu.reset(CreatePopupMenu());
+    HMENU menu = currentMenu.get();
+    if (!menu)
+        return;
+    // The hidden conditions, the newest first as the bar shows them; choosing one opens its own
+    // menu, as a click on its button does.
+    for (auto it = conditions.rbegin(); it != conditions.rend(); ++it)
+        if (it->button.isWindow() && !IsWindowVisible(it->button.hwnd))
+            AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(it->id),
+                        menuText(it->button.getCaption()).c_str());
+    trackMenu(overflowButton.hwnd);
+}
+
 void FilterWnd::trackMenu(HWND button) {
     RECT rc{};
     if (button)
@@ -392,16 +480,11 @@ XComPtr<MultiValueFilter> FilterWnd::newValueFilter(const XStringW& column, cons
     return filter;
 }
 
-void FilterWnd::setValuesCaption(Condition& condition, MultiValueFilter& filter) {
-    XStringW joined;
+void FilterWnd::showValues(Condition& condition, const MultiValueFilter& filter) {
     const std::vector<XStringW>& values = filter.getValues();
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i)
-            joined += L", ";
-        joined += values[i];
-    }
-    const XStringW text = condition.prefix + joined;
-    if (text.length() > kMultipleLimit || values.size() > 3) {
+    const XStringW text = condition.prefix + joined(values, L", ");
+    // Several values that make a long caption are summed up; the tooltip lists them all.
+    if (values.size() > 1 && (text.length() > kMultipleLimit || values.size() > 3)) {
         condition.button.setCaption(condition.title + L"：多个筛选条件");
         condition.button.setTooltipText(text);
     } else {
@@ -428,17 +511,18 @@ void FilterWnd::chooseValue(int id) {
             sourceView->addFilter(filter);
         return;
     }
-    auto* values = dynamic_cast<MultiValueFilter*>(condition->filter.get());
+    XComPtr<MultiValueFilter> values(dynamic_cast<MultiValueFilter*>(condition->filter.get()));
     if (!values) {
-        // The condition held another kind of filter: a value filter takes its place.
+        // A column button's first value (or a condition that held another kind of filter): a
+        // value filter takes its place.
         if (condition->filter)
             sourceView->removeFilter(condition->filter);
-        XComPtr<MultiValueFilter> filter = newValueFilter(condition->columnName, item.value);
-        condition->filter = filter.get();
-        sourceView->addFilter(filter);
-        condition->button.setCaption(condition->prefix + item.value);
-        condition->button.setTooltipText(XStringW());
-    } else if (condition->multiSelect) {
+        values = newValueFilter(condition->columnName, item.value);
+        condition->filter = values.get();
+        sourceView->addFilter(values.get());
+    } else {
+        if (!condition->multiSelect)
+            values->clearValues();
         if (values->hasValue(item.value))
             values->removeValue(item.value.c_str());
         else
@@ -447,16 +531,11 @@ void FilterWnd::chooseValue(int id) {
             removeCondition(condition->id);
             return;
         }
-        setValuesCaption(*condition, *values);
         // The attached filter changed in place: the view filters again.
         sourceView->refresh(true);
-    } else {
-        values->clearValues();
-        values->addValue(item.value.c_str());
-        sourceView->refresh(true);
-        condition->button.setCaption(condition->prefix + item.value);
     }
     condition->valueText = item.value;
+    showValues(*condition, *values);
     layout();
 }
 
@@ -471,14 +550,10 @@ bool FilterWnd::addKeywordCondition(const XStringW& text) {
         filter.attach(new SearchFilterImpl());
         for (const ColumnDef& column : columns)
             filter->addField(column.name.c_str());
-        XStringW joined;
-        for (size_t i = 0; i < words.size(); ++i) {
-            filter->addKeyword(words[i].c_str());
-            if (i)
-                joined += L"，";
-            joined += words[i];
-        }
-        if (addCondition(XStringW(), XStringW(), joined, filter.get(), XStringW(), false, false)) {
+        for (const XStringW& word : words)
+            filter->addKeyword(word.c_str());
+        if (addCondition(XStringW(), XStringW(), joined(words, L"，"), filter.get(), XStringW(), false,
+                         false)) {
             if (sourceView)
                 sourceView->addFilter(filter.get());
             added = true;
@@ -490,9 +565,19 @@ bool FilterWnd::addKeywordCondition(const XStringW& text) {
 }
 
 void FilterWnd::runKeywordDialog() {
+    // A full bar offers the command greyed; one that arrives anyway opens nothing.
+    if (isFull() || runningDialog)
+        return;
     RECT anchor = moreButton.isWindow() ? moreButton.windowRect() : windowRect();
     KeywordDialog dialog;
-    if (dialog.show(hwnd, anchor.right, anchor.bottom) == 1)
+    RunningDialog running{&dialog};
+    runningDialog = &running;
+    const int result = dialog.show(hwnd, anchor.right, anchor.bottom);
+    // The bar may have gone while the dialog ran modally: then nothing of it is touched.
+    if (running.barGone)
+        return;
+    runningDialog = nullptr;
+    if (result == 1)
         addKeywordCondition(dialog.text());
 }
 
@@ -508,10 +593,14 @@ void FilterWnd::onCommand(int id) {
             removeCondition(static_cast<int>(info.dwItemData));
     } else if (id == kKeywordCommand) {
         runKeywordDialog();
+    } else if (id == kOverflowButtonId) {
+        showOverflowMenu();
     } else if (id >= kFirstValueId) {
         chooseValue(id);
     } else if (Condition* condition = conditionById(id)) {
-        showConditionMenu(*condition, condition->button.hwnd);
+        // Chosen from the overflow menu, a hidden condition's menu opens at the overflow button.
+        const bool shown = condition->button.isWindow() && IsWindowVisible(condition->button.hwnd);
+        showConditionMenu(*condition, shown ? condition->button.hwnd : overflowButton.hwnd);
     }
 }
 
@@ -521,6 +610,8 @@ bool FilterWnd::onMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT* result) {
         moreButton.create(WS_CHILD | WS_VISIBLE, hwnd, kMoreButtonId, ThisModule());
         moreButton.setCaption(kMoreCaption);
         moreButton.setFont(guiFont());
+        overflowButton.create(WS_CHILD, hwnd, kOverflowButtonId, ThisModule());
+        overflowButton.setFont(guiFont());
         return false;
     case WM_SIZE:
         layout();

@@ -18,21 +18,30 @@
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"
 
+class KeywordDialog;
+
 class FilterWnd final : public WGUI::WindowBase, public Data::IDataViewEvent {
 public:
     static const wchar_t kClassName[];
     static const wchar_t kMoreCaption[];
+    // The tooltip of "更多筛选" while every condition id is taken.
+    static const wchar_t kFullTooltip[];
     static constexpr int kMoreButtonId = 100;
     static constexpr int kFirstButtonId = 101;
     static constexpr int kLastButtonId = 201;
     static constexpr int kFirstFilterId = 202;
     static constexpr int kLastFilterId = 302;
+    // The button that lists the conditions the bar has no room to show.
+    static constexpr int kOverflowButtonId = 303;
     static constexpr int kRemoveCommand = 304;
     static constexpr int kKeywordCommand = 305;
     static constexpr int kFirstValueId = 306;
     // WM_COMMAND carries a menu item's id in 16 bits: no item is numbered beyond.
     static constexpr int kLastValueId = 0xFFFF;
     static constexpr int kMultipleLimit = 30;
+    // Buttons are not made narrower than this to fit more of them; those that still do not fit
+    // are listed under the overflow button.
+    static constexpr int kMinButtonWidth = 80;
 
     struct ColumnDef {
         XStringW name;
@@ -60,7 +69,6 @@ public:
         XStringW value;
         XStringW prefix;
         XStringW title;
-        int conditionId = 0;
         bool multiSelect = false;
     };
 
@@ -82,16 +90,21 @@ public:
     // What the keyword dialog's OK does with its text: one new keyword condition when the text
     // holds a keyword. False when nothing was added.
     bool addKeywordCondition(const XStringW& text);
-    // Removes the condition with that id (0: all of them), unless it is locked.
+    // Removes the condition with that id (0: all of them, in one update of the view), unless it
+    // is locked.
     void removeCondition(int id);
+    // Whether every id for a new condition is taken: the bar then offers no new condition.
+    bool isFull() const { return freeFilterId() == 0; }
 
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
     // Read access for the page and for tests.
     const std::list<Condition>& getConditions() const { return conditions; }
     const Condition* findCondition(int id) const;
-    const ValueSet* valueSet(const XStringW& column) const;
+    // The column's distinct values, read again from the data when the rows changed.
+    const ValueSet* valueSet(const XStringW& column);
     HWND moreButtonWindow() const { return moreButton.hwnd; }
+    const DropDownButton& getMoreButton() const { return moreButton; }
     HMENU menu() const { return currentMenu.get(); }
     COLORREF getBackgroundColor() const { return backgroundColor; }
     Data::IDataView* getSourceView() const { return sourceView.get(); }
@@ -100,44 +113,54 @@ public:
     static std::vector<XStringW> splitKeywords(const XStringW& text);
 
 private:
+    // The keyword dialog while it runs: the bar closes it when it goes, and the dialog's caller
+    // then leaves the bar alone.
+    struct RunningDialog {
+        KeywordDialog* dialog = nullptr;
+        bool barGone = false;
+    };
+
     void onCommand(int id);
     // Lets go of the views: menus destroyed, the value view unbound, every filter detached.
     void releaseViews();
     void layout();
     // Collects every value set again if the rows changed since they were last collected.
-    void collectValuesIfStale() const;
+    void collectValuesIfStale();
     Condition* conditionById(int id);
     Condition* conditionByColumn(const XStringW& column);
     // A free id for a condition with a filter, or 0 when every id of that range is taken.
-    int takeFilterId();
+    int freeFilterId() const;
     Condition* addCondition(const XStringW& name, const XStringW& title, const XStringW& valueText,
                             Data::IDataFilter* filter, const XStringW& prefix, bool locked, bool multiSelect);
     void destroyMenus();
     void showMoreMenu(HWND button);
     void showConditionMenu(Condition& condition, HWND button);
+    void showOverflowMenu();
     void addValueItems(HMENU menu, const XStringW& column, const XStringW& title, const XStringW& prefix,
                        bool multiSelect, const Condition* condition, int& nextId);
     void trackMenu(HWND button);
     void chooseValue(int id);
     void runKeywordDialog();
-    void setValuesCaption(Condition& condition, MultiValueFilter& filter);
+    // The caption and tooltip of a value condition, from the values its filter holds.
+    void showValues(Condition& condition, const MultiValueFilter& filter);
     XComPtr<MultiValueFilter> newValueFilter(const XStringW& column, const XStringW& value);
 
     WGUI::WindowProc windowProc;
-    std::list<Condition> conditions; // a list: buttons point at their Condition
+    std::list<Condition> conditions; // a list: a Condition stays where it is while others come and go
     DropDownButton moreButton;
+    DropDownButton overflowButton;
     WGUI::UniqueBrush backgroundBrush;
     COLORREF backgroundColor;
     XComPtr<Data::IDataView> sourceView;
     XComPtr<Data::IDataView> valueView;
     std::vector<ColumnDef> columns;
-    // Collected on demand from a const reader too, hence mutable.
-    mutable std::map<XStringW, ValueSet> valueSets;
-    mutable bool valuesStale = true;
+    std::map<XStringW, ValueSet> valueSets;
+    bool valuesStale = true;
     // Submenus are destroyed with the menu they were inserted into.
     WGUI::UniqueMenu currentMenu;
     std::map<int, MenuItem> menuItems;
     int nextButtonId = kFirstButtonId;
     int nextFilterId = kFirstFilterId;
     bool sinkRegistered = false;
+    RunningDialog* runningDialog = nullptr;
 };

@@ -45,6 +45,11 @@ int KeywordDialog::show(HWND parent, int x, int y) {
     return static_cast<int>(result);
 }
 
+void KeywordDialog::close() {
+    if (window)
+        EndDialog(window, 2);
+}
+
 void KeywordDialog::onInit(HWND dialog) {
     window = dialog;
     // The controls stand at fixed pixels, "确定" up to x 510. The template's 260 units make 520

@@ -22,12 +22,14 @@ public:
     // the template.
     int show(HWND parent, int anchorX, int anchorY);
     const XStringW& text() const { return entered; }
+    // Ends a dialog that is showing as a cancel does; show then returns 2.
+    void close();
 
 private:
     static INT_PTR CALLBACK dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
     void onInit(HWND dialog);
 
-    HWND window = nullptr;
+    HWND window = nullptr; // while show runs
     int anchorX = 0;
     int anchorY = 0;
     TextEdit edit;

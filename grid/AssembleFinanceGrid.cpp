@@ -82,9 +82,13 @@ void AssembleFinanceGrid::SetDateTitles(const XStringW& beginTitle, const XStrin
     endTitle_ = endTitle;
 }
 
+XStringW AssembleFinanceGrid::ShownBeginTitle() const {
+    // No begin date (none before the end date): the group says so as its cells do.
+    return beginTitle_.isEmpty() ? XStringW(L"--") : beginTitle_;
+}
+
 XStringW AssembleFinanceGrid::FillTitles(XStringW header) const {
-    if (!beginTitle_.isEmpty())
-        header.replace(kBeginPlaceholder, beginTitle_.c_str());
+    header.replace(kBeginPlaceholder, ShownBeginTitle().c_str());
     if (!endTitle_.isEmpty())
         header.replace(kEndPlaceholder, endTitle_.c_str());
     return header;
@@ -155,9 +159,10 @@ XStringW AssembleFinanceGrid::HeaderToSave(const XStringW& header, const XString
         if (XmlDom::serialise(document.get(), saved))
             return saved;
     }
-    // Not a document we can edit: keep it as it is, with the titles turned back as text.
+    // Not a document we can edit: keep it as it is, with the titles turned back as text ("--"
+    // also stands in formats, so it is left alone).
     saved = header;
-    if (!beginTitle.isEmpty())
+    if (!beginTitle.isEmpty() && beginTitle != L"--")
         saved.replace(beginTitle.c_str(), kBeginPlaceholder);
     if (!endTitle.isEmpty())
         saved.replace(endTitle.c_str(), kEndPlaceholder);
@@ -174,7 +179,7 @@ void AssembleFinanceGrid::OnHeaderChange() {
         XComPtr<Conf::IConfKey> key = conf->openKey(kHeaderKey);
         if (!key)
             return;
-        XStringW saved = HeaderToSave(header, beginTitle_, endTitle_);
+        XStringW saved = HeaderToSave(header, ShownBeginTitle(), endTitle_);
         XComPtr<Conf::IConfValue> value = createInstanceAs<Conf::IConfValue>("Conf.ConfValue");
         if (!value)
             return;

@@ -53,8 +53,12 @@ public:
     ~AssembleFinanceGrid() override;
 
     void SetApp(IApp* app) { app_ = app; }
+    // Lets go of every host module the grid holds (the module is uninitialised): the app, the
+    // menu tool, the watched list and the chart.
+    void ReleaseHost();
     void SetChartModule(IChartModule* chart) { chartModule_ = chart; }
-    // The two valuation dates as "%d-%02d-%02d" texts; an empty one keeps its placeholder.
+    // The two valuation dates as "%d-%02d-%02d" texts. An empty begin date (none before the end
+    // date) is titled "--"; an empty end date keeps its placeholder.
     void SetDateTitles(const XStringW& beginTitle, const XStringW& endTitle);
     const XStringW& BeginTitle() const { return beginTitle_; }
     const XStringW& EndTitle() const { return endTitle_; }
@@ -131,6 +135,7 @@ private:
     XStringW ArchiveSite();
     static void ApplyTopRule(const XStringW& rule, Data::ITopSorter* sorter, Data::IDataView* view);
     XStringW FillTitles(XStringW header) const;
+    XStringW ShownBeginTitle() const;
     // The saved header text (saved set) when the key exists, else the default one; empty
     // without a user configuration manager.
     XStringW ChosenHeader(bool* saved);

@@ -40,6 +40,47 @@ XStringW percentEncoded(const XStringW& code) {
 
 } // namespace
 
+namespace {
+
+bool isAsciiAlnum(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9');
+}
+
+bool isHexDigit(wchar_t c) {
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f');
+}
+
+// Host[:port][/path] after the scheme, nothing more: no user name or password before the host,
+// no query, no fragment, no blank, quote or backslash. Non-ASCII letters may name the host or
+// the path (the browser encodes them).
+bool isSiteRest(const wchar_t* text, int length) {
+    int i = 0;
+    while (i < length && (isAsciiAlnum(text[i]) || text[i] == L'-' || text[i] == L'.' || text[i] >= 0x80))
+        ++i;
+    if (i == 0)
+        return false; // no host
+    if (i < length && text[i] == L':') {
+        const int digits = ++i;
+        while (i < length && text[i] >= L'0' && text[i] <= L'9')
+            ++i;
+        if (i == digits || i - digits > 5)
+            return false;
+    }
+    if (i < length && text[i] != L'/')
+        return false;
+    for (; i < length; ++i) {
+        const wchar_t c = text[i];
+        if (c == L'%' && i + 2 < length && isHexDigit(text[i + 1]) && isHexDigit(text[i + 2]))
+            i += 2;
+        else if (!isAsciiAlnum(c) && c != L'/' && c != L'-' && c != L'.' && c != L'_' && c != L'~' &&
+                 c < 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 XStringW AssembleFinanceGrid::ArchiveAddress(const XStringW& site, const XStringW& code) {
     if (code.isEmpty() || code == L"--")
         return XStringW();
@@ -50,13 +91,10 @@ XStringW AssembleFinanceGrid::ArchiveAddress(const XStringW& site, const XString
     int end = site.length();
     while (end > schemeEnd && site.c_str()[end - 1] == L'/')
         --end;
-    if (end == schemeEnd)
+    // A site is where the product pages live: with a query or a fragment the product's path
+    // would land inside them, and a user name before the host could hide the real host.
+    if (!isSiteRest(site.c_str() + schemeEnd, end - schemeEnd))
         return XStringW();
-    for (int i = 0; i < end; ++i) {
-        wchar_t c = site.c_str()[i];
-        if (c <= L' ' || c == L'"' || c == 0x7f)
-            return XStringW();
-    }
     return site.left(end) + kArchivePath + percentEncoded(code) + L"/";
 }
 
@@ -172,6 +210,13 @@ void AssembleFinanceGrid::OnEnterItem() {
         chartModule_->showChart(code.c_str(), 0, displayView_.get(), 0);
     } catch (...) {
     }
+}
+
+void AssembleFinanceGrid::ReleaseHost() {
+    menuTool_.reset();
+    concernModule_.reset();
+    chartModule_.reset();
+    app_.reset();
 }
 
 bool AssembleFinanceGrid::TestHotKey(int vk, HotKeyIndex which, void (IMenuToolModule::*read)(HotKey&)) {

@@ -235,6 +235,9 @@ bool GeneralDataGrid::RestoreSelection() {
             return true;
         }
     }
+    // The product is no longer shown: its row number now holds another product, on which no
+    // command or hot key may act. Nothing is selected until the user selects again.
+    SetCurrSel(-1);
     return false;
 }
 
@@ -247,8 +250,10 @@ void GeneralDataGrid::onViewChanging(Data::IDataView*) {
 
 void GeneralDataGrid::onViewChanged(Data::IDataView*) {
     try {
-        if (!RestoreSelection())
-            Refresh(false, true);
+        RestoreSelection();
+        // Repainted whatever the selection did: the rows and their number changed even when the
+        // selected product kept its row.
+        Refresh(false, true);
     } catch (...) {
     }
 }

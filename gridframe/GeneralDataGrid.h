@@ -45,6 +45,8 @@ public:
     bool sort(const XStringW& column, bool flag) override;
 
     void SaveSelection();
+    // Selects the saved product's row again; when it is no longer shown, nothing is selected.
+    // False unless it was found.
     bool RestoreSelection();
 
     // The cached descriptor of the column, else one built from node and cached; null when there

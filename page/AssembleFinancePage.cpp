@@ -6,6 +6,7 @@
 #include "resources/ResourceText.h"
 
 const wchar_t AssembleFinancePage::kClassName[] = L"Client2_AssembleFinancePage";
+const wchar_t AssembleFinancePage::kRefreshTooltip[] = L"等待行情更新";
 
 namespace {
 
@@ -151,6 +152,8 @@ bool AssembleFinancePage::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
             refreshIndicator->stopAnimating();
             refreshIndicator.reset();
         }
+        if (refreshTip.isWindow())
+            refreshTip.destroyWindow();
         return false;
     default:
         return false;
@@ -183,19 +186,7 @@ void AssembleFinancePage::onCreate() {
 void AssembleFinancePage::createFilterBar() {
     filterBar = std::make_unique<FilterWnd>(grid.GetDisplayView());
     filterBar->create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, RECT{}, hwnd, 0);
-    const struct {
-        const wchar_t* name;
-        const wchar_t* title;
-        bool showButton;
-        bool hasValues;
-        bool multiSelect;
-    } columns[] = {
-        {L"aliascode", L"代码", false, false, false},      {L"name", L"名称", false, false, false},
-        {L"investtype", L"投资类型", false, false, false}, {L"fundtype", L"基金类型", false, false, false},
-        {L"investstyle", L"投资风格", false, true, true},  {L"company", L"基金公司", true, true, true},
-    };
-    for (const auto& c : columns)
-        filterBar->addColumn(c.name, c.title, c.showButton, c.hasValues, false, XStringW(), c.multiSelect);
+    addFilterColumns(*filterBar);
 }
 
 void AssembleFinancePage::onSize(int width, int height) {

@@ -12,6 +12,7 @@
 #include "wgui/DateTimePicker.h"
 #include "wgui/GdiHandles.h"
 #include "wgui/GifWnd.h"
+#include "wgui/ToolTipCtrl.h"
 #include "wgui/WindowBase.h"
 #include "wgui/WindowProc.h"
 
@@ -24,6 +25,8 @@ public:
     static constexpr int kStripHeight = 30;
     static constexpr int kFilterBarLeft = 560;
     static const wchar_t kClassName[];
+    // The refresh indicator's tooltip.
+    static const wchar_t kRefreshTooltip[];
 
     AssembleFinancePage();
     ~AssembleFinancePage() override;
@@ -64,6 +67,7 @@ public:
     const XStringW& getEndDate() const { return endDate; }
     COLORREF getBackgroundColour() const { return backgroundColour; }
     GifWnd* getRefreshIndicator() const { return refreshIndicator.get(); }
+    HWND getRefreshTooltip() const { return refreshTip.hwnd; }
     FilterWnd* getFilterBar() const { return filterBar.get(); }
     HWND getDatePicker() const { return endDatePicker.hwnd; }
     // Loads run so far (each call of loadProductTable that reached the database).
@@ -71,8 +75,12 @@ public:
 
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+    // Declares the columns the page's filter bar searches and offers values of.
+    static void addFilterColumns(FilterWnd& bar);
     // A valuation date as the database gives it is used only when it reads YYYY-MM-DD.
     static bool isIsoDate(const XStringW& text);
+    // The value rounded to ten significant digits (a growth value without binary noise).
+    static double roundSignificant(double value);
 
 private:
     void onCreate();
@@ -101,6 +109,7 @@ private:
     std::unique_ptr<FilterWnd> filterBar;
     bool themeChanged = false;
     std::unique_ptr<GifWnd> refreshIndicator;
+    WGUI::ToolTipCtrl refreshTip;
     COLORREF backgroundColour = 0;
     AssembleFinanceGrid grid;
     FontInfo textFont;

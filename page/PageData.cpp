@@ -1,4 +1,5 @@
 // The page's one data path: the two valuation dates, the product query and the growth columns.
+#include <charconv>
 #include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 #include "page/AssembleFinancePage.h"
@@ -39,7 +40,7 @@ bool AssembleFinancePage::isIsoDate(const XStringW& text) {
 AssembleFinancePage::DateQuery AssembleFinancePage::queryDate(const wchar_t* statement, XStringW& date) {
     XComPtr<Data::IDataTable> scratch = createInstanceAs<Data::IDataTable>("Data.DataTable");
     if (!scratch)
-        return DateQuery::NoDate;
+        return DateQuery::Failed;
     const XStringW sql = XStringW::format(statement, endDate.c_str());
     if (!database->query(sql.c_str(), scratch.get(), true, 0))
         return DateQuery::Failed;
@@ -53,14 +54,27 @@ AssembleFinancePage::DateQuery AssembleFinancePage::queryDate(const wchar_t* sta
     return DateQuery::Found;
 }
 
+double AssembleFinancePage::roundSignificant(double value) {
+    // Ten significant digits: "1.2932 - 1.2529" reads 0.0403, not 0.040299999999999975.
+    char digits[32];
+    const std::to_chars_result written =
+        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 9);
+    double rounded = value;
+    if (written.ec == std::errc())
+        std::from_chars(digits, written.ptr, rounded);
+    return rounded;
+}
+
 void AssembleFinancePage::computeGrowth(Data::IDataTable* table) {
     const int p1Column = table->getColumnIndex(L"p1");
     const int p2Column = table->getColumnIndex(L"p2");
     const int valueColumn = table->getColumnIndex(L"value");
+    const int beginColumn = table->getColumnIndex(L"previousvalue");
     const int percentColumn = table->getColumnIndex(L"percent");
     const int updownColumn = table->getColumnIndex(L"updown");
     // A table without the query's columns (a failed first query) has nothing to compute.
-    if (p1Column < 0 || p2Column < 0 || valueColumn < 0 || percentColumn < 0 || updownColumn < 0)
+    if (p1Column < 0 || p2Column < 0 || valueColumn < 0 || beginColumn < 0 || percentColumn < 0 ||
+        updownColumn < 0)
         return;
     const int rows = table->rowCount();
     for (int i = 0; i < rows; ++i) {
@@ -68,14 +82,18 @@ void AssembleFinancePage::computeGrowth(Data::IDataTable* table) {
         const double p1 = row.getItem(p1Column).getDouble();
         const double p2 = row.getItem(p2Column).getDouble();
         const double value = row.getItem(valueColumn).getDouble();
+        const double begin = row.getItem(beginColumn).getDouble();
         const double rate = p1 + p2 - 1.0;
         // Exactly -1: no begin value (or neither end value nor dividend), so no growth to show.
         if (rate == -1.0) {
             row.getItem(percentColumn).setText(L"");
             row.getItem(updownColumn).setText(L"");
         } else {
+            // The change of one unit between the two dates, the dividend paid on the end date
+            // (p2 of the begin value) included: begin x rate, so the growth agrees with the two
+            // values beside it and with the rate.
             row.getItem(percentColumn).setDouble(rate);
-            row.getItem(updownColumn).setDouble(value * rate);
+            row.getItem(updownColumn).setDouble(roundSignificant(value - begin + p2 * begin));
         }
     }
 }
@@ -95,8 +113,14 @@ void AssembleFinancePage::loadProductTable(bool quiet) {
     if (!quiet && !failed && wait.create(ThisModule(), hwnd))
         wait.show(SW_SHOW);
 
-    if (!failed)
-        failed = queryDate(kBeginDateStatement, beginDate) == DateQuery::Failed;
+    if (!failed) {
+        // No valuation date before the end date (a pick before the first one): there is no begin
+        // date, and an earlier one would stand later than the end date.
+        const DateQuery begin = queryDate(kBeginDateStatement, beginDate);
+        failed = begin == DateQuery::Failed;
+        if (begin == DateQuery::NoDate)
+            beginDate.clear();
+    }
     Data::IDataTable* table = grid.GetProductTable();
     if (!failed && table) {
         const XStringW query = LoadResourceText(ThisModule(), L"SQL", L"QUERY");

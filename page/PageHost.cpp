@@ -61,7 +61,9 @@ void AssembleFinancePage::detach() {
     if (Data::IDataTable* table = grid.GetProductTable())
         table->clear(0);
     database.reset();
-    grid.SetChartModule(nullptr);
+    // Here rather than when the library unloads: releasing host objects then would call into the
+    // host under the loader lock.
+    grid.ReleaseHost();
     app.reset();
 }
 
@@ -136,6 +138,10 @@ void AssembleFinancePage::showRefreshIndicator() {
     if (refreshIndicator->isWindow()) {
         refreshIndicator->setWindowPos(nullptr, 590, 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         refreshIndicator->show(SW_SHOW);
+        // It spins until the next value update, which may be a long wait: say what it waits for,
+        // so that it is not taken for a load that never ends.
+        if (refreshTip.createFor(hwnd))
+            refreshTip.setWindowTip(refreshIndicator->hwnd, kRefreshTooltip);
     }
 }
 

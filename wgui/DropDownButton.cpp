@@ -18,32 +18,44 @@ HWND DropDownButton::create(DWORD style, HWND parent, UINT id, HINSTANCE instanc
     return hwnd;
 }
 
+namespace {
+
+// The caption starts this far in from the left edge; the arrow takes this much at the right.
+constexpr int kCaptionLeft = 10;
+constexpr int kArrowWidth = 18;
+
+} // namespace
+
+int DropDownButton::fullWidth() const {
+    SIZE size{};
+    WGUI::WindowDc dc(hwnd);
+    if (dc) {
+        WGUI::SelectObjectGuard font(dc.get(), getFont());
+        GetTextExtentPoint32W(dc.get(), caption.c_str(), caption.length(), &size);
+    }
+    return kCaptionLeft + size.cx + kArrowWidth;
+}
+
+XStringW DropDownButton::shownTooltip() const {
+    if (!tooltipText.isEmpty())
+        return tooltipText;
+    if (isWindow() && clientRect().right < fullWidth())
+        return caption;
+    return XStringW();
+}
+
 void DropDownButton::refreshTooltip() {
-    if (tooltipText.isEmpty()) {
+    const XStringW text = shownTooltip();
+    if (text.isEmpty()) {
         if (tooltip.isWindow())
             tooltip.destroyWindow();
         tooltip.hwnd = nullptr;
         return;
     }
-    if (!tooltip.isWindow()) {
-        RECT useDefault{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
-        tooltip.hwnd = CreateWindowExW(
-            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, useDefault.left,
-            useDefault.top, useDefault.right, useDefault.bottom, hwnd, nullptr,
-            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE)), nullptr);
-        if (!tooltip.isWindow())
-            return;
-    }
+    if (!tooltip.createFor(hwnd))
+        return;
     tooltip.setMaxTipWidth(300);
-    TOOLINFOW info{};
-    // The first-version size is the one every comctl32 accepts.
-    info.cbSize = TTTOOLINFOW_V1_SIZE;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
-    info.hwnd = GetParent(hwnd);
-    info.uId = reinterpret_cast<UINT_PTR>(hwnd);
-    info.lpszText = const_cast<wchar_t*>(tooltipText.c_str());
-    tooltip.delTool(&info);
-    tooltip.addTool(&info);
+    tooltip.setWindowTip(hwnd, text.c_str(), TTF_TRANSPARENT);
 }
 
 bool DropDownButton::onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
@@ -70,10 +82,12 @@ void DropDownButton::paintCaptionAndArrow() {
         WGUI::SelectObjectGuard font(dc.get(), getFont());
         int previousMode = SetBkMode(dc.get(), TRANSPARENT);
         RECT textRect = client;
-        textRect.left += 10;
+        textRect.left += kCaptionLeft;
+        textRect.right -= kArrowWidth;
         // A caption is a value or the user's keywords: an "&" in it is shown, not made a mnemonic.
+        // One too long for the button ends with an ellipsis (the tooltip holds it whole).
         DrawTextW(dc.get(), caption.c_str(), caption.length(), &textRect,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
         SetBkMode(dc.get(), previousMode);
     }
     int m = (client.bottom - client.top) / 2;

@@ -25,7 +25,13 @@ public:
     const XStringW& getCaption() const { return caption; }
     const XStringW& getTooltipText() const { return tooltipText; }
 
-    // Called by the owner after moving the button: an empty text removes the tooltip window.
+    // The width that shows the whole caption in the button's font beside the arrow. A narrower
+    // button ends its caption with an ellipsis.
+    int fullWidth() const;
+    // What the tooltip shows: the owner's text, else the whole caption when the button is too
+    // narrow for it, else nothing.
+    XStringW shownTooltip() const;
+    // Called by the owner after moving the button: with nothing to show, the tooltip window goes.
     void refreshTooltip();
     HWND tooltipWindow() const { return tooltip.hwnd; }
 

@@ -310,12 +310,16 @@ bool ClientSession::applyFilters() {
     bool all = true;
     filtering_ = true;
     for (const ClientOptions::FilterStep& step : options_.filterSteps) {
-        const bool ok =
-            step.keyword ? enterKeywords(bar, step.text) : chooseFilterValue(bar, step.column, step.text);
+        Choice outcome = Choice::NoMenu;
+        const bool ok = step.keyword ? enterKeywords(bar, step.text, &outcome)
+                                     : chooseFilterValue(bar, step.column, step.text, &outcome);
         all = all && ok;
         const std::wstring what =
             step.keyword ? L"keywords \"" + step.text + L"\"" : L"filter " + step.column + L" = " + step.text;
-        note(ok ? what + L" applied" : what + L" not applied (no such menu item)");
+        // The bar greys what would need a new condition once every condition id is taken.
+        const wchar_t* why = outcome == Choice::Greyed ? L" not applied (no more conditions)"
+                                                       : L" not applied (no such menu item)";
+        note(ok ? what + L" applied" : what + why);
     }
     filtering_ = false;
     return all;

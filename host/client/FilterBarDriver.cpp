@@ -164,32 +164,52 @@ bool whileMenuTracks(HWND button, const std::function<UINT(HMENU)>& pick) {
     return watch.shown;
 }
 
-bool chooseMenuItem(HWND button, const std::vector<std::wstring>& path) {
-    bool found = false;
+Choice chooseFrom(HWND button, const std::vector<std::wstring>& path) {
+    Choice choice = Choice::NoSuchItem;
     bool shown = whileMenuTracks(button, [&](HMENU menu) {
-        UINT id = findMenuItem(menu, path);
-        found = id != 0;
+        const UINT id = findMenuItem(menu, path);
+        if (id == 0)
+            return 0u;
+        if (GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) {
+            choice = Choice::Greyed;
+            return 0u;
+        }
+        choice = Choice::Chosen;
         return id;
     });
-    return shown && found;
+    return shown ? choice : Choice::NoMenu;
 }
 
-bool enterKeywords(HWND bar, const std::wstring& text) {
-    if (!bar || activeDialog)
-        return false;
-    DialogWatch watch;
-    watch.text = text;
-    watch.started = GetTickCount();
-    activeDialog = &watch;
-    UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, watchDialog);
-    bool chosen = chooseMenuItem(GetDlgItem(bar, kMoreButtonId), {kKeywordItem + std::wstring(L"(C)")});
-    KillTimer(nullptr, timer);
-    activeDialog = nullptr;
-    return chosen && watch.typed;
+bool chooseMenuItem(HWND button, const std::vector<std::wstring>& path) {
+    return chooseFrom(button, path) == Choice::Chosen;
 }
 
-bool chooseFilterValue(HWND bar, const std::wstring& columnTitle, const std::wstring& value) {
-    return bar && chooseMenuItem(GetDlgItem(bar, kMoreButtonId), {columnTitle, value});
+bool enterKeywords(HWND bar, const std::wstring& text, Choice* outcome) {
+    Choice choice = Choice::NoMenu;
+    if (bar && !activeDialog) {
+        DialogWatch watch;
+        watch.text = text;
+        watch.started = GetTickCount();
+        activeDialog = &watch;
+        UINT_PTR timer = SetTimer(nullptr, 0, kPollMs, watchDialog);
+        choice = chooseFrom(GetDlgItem(bar, kMoreButtonId), {kKeywordItem + std::wstring(L"(C)")});
+        KillTimer(nullptr, timer);
+        activeDialog = nullptr;
+        if (choice == Choice::Chosen && !watch.typed)
+            choice = Choice::NoDialog;
+    }
+    if (outcome)
+        *outcome = choice;
+    return choice == Choice::Chosen;
+}
+
+bool chooseFilterValue(HWND bar, const std::wstring& columnTitle, const std::wstring& value,
+                       Choice* outcome) {
+    const Choice choice =
+        bar ? chooseFrom(GetDlgItem(bar, kMoreButtonId), {columnTitle, value}) : Choice::NoMenu;
+    if (outcome)
+        *outcome = choice;
+    return choice == Choice::Chosen;
 }
 
 } // namespace Client

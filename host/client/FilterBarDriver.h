@@ -23,14 +23,26 @@ UINT findMenuItem(HMENU menu, const std::vector<std::wstring>& path);
 // An item's text as the user reads it.
 std::wstring menuItemText(HMENU menu, int position);
 
-// Clicks the button and chooses the item reached by path. False, with the menu closed, when no
-// menu showed or it holds no such item.
+// How a choice went, as the user saw it.
+enum class Choice {
+    Chosen,
+    NoMenu,     // no menu showed
+    NoSuchItem, // the menu holds no such item
+    Greyed,     // the item is there but cannot be chosen (the filter bar takes no more conditions)
+    NoDialog,   // the keyword dialog did not show
+};
+
+// Clicks the button and chooses the item reached by path, as a user can: not a greyed one. The
+// menu is closed in every case.
+Choice chooseFrom(HWND button, const std::vector<std::wstring>& path);
+// The same; true when chosen.
 bool chooseMenuItem(HWND button, const std::vector<std::wstring>& path);
 
 // "更多筛选" → "关键字筛选(&C)", then the keyword dialog typed into character by character
-// and confirmed. False when the menu or the dialog did not show.
-bool enterKeywords(HWND bar, const std::wstring& text);
+// and confirmed. False when the menu or the dialog did not show; outcome (when given) says why.
+bool enterKeywords(HWND bar, const std::wstring& text, Choice* outcome = nullptr);
 // The value chosen in the submenu of the column's title ("基金公司") under "更多筛选".
-bool chooseFilterValue(HWND bar, const std::wstring& columnTitle, const std::wstring& value);
+bool chooseFilterValue(HWND bar, const std::wstring& columnTitle, const std::wstring& value,
+                       Choice* outcome = nullptr);
 
 } // namespace Client

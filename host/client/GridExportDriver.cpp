@@ -2,6 +2,7 @@
 
 #include <cwctype>
 #include "DataGrid.h"
+#include "FilePaths.h"
 #include "ModalAnswers.h"
 #include "WindowSearch.h"
 
@@ -18,16 +19,6 @@ bool lastWrite(const std::wstring& path, FILETIME& time, ULONGLONG& size) {
     time = data.ftLastWriteTime;
     size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
-}
-
-std::wstring fullPath(const std::wstring& path) {
-    DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (n == 0)
-        return path;
-    std::wstring full(n, L'\0');
-    n = GetFullPathNameW(path.c_str(), n, &full[0], nullptr);
-    full.resize(n);
-    return full;
 }
 
 } // namespace
@@ -85,7 +76,7 @@ bool exportThroughGrid(HWND pageRoot, const std::wstring& path, int filterIndex,
     }
     // The dialog takes a path with "\" only, and would resolve a relative one against its own
     // folder rather than the client's.
-    const std::wstring typed = fullPath(path);
+    const std::wstring typed = FilePaths::fullPath(path);
     FILETIME before{};
     ULONGLONG sizeBefore = 0;
     const bool existed = lastWrite(typed, before, sizeBefore);

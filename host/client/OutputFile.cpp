@@ -2,31 +2,15 @@
 
 #include <windows.h>
 #include "File.h"
+#include "FilePaths.h"
 #include "Kernel.h"
 
 namespace Client {
 
-namespace {
-
-// Opened only to read its identity: any sharing, so an open database does not refuse it.
-bool fileIdentity(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = GetFileInformationByHandle(h, &info) != FALSE;
-    CloseHandle(h);
-    return ok;
-}
-
-} // namespace
-
 bool isSameFile(const std::wstring& a, const std::wstring& b) {
     BY_HANDLE_FILE_INFORMATION first{}, second{};
-    if (a.empty() || b.empty() || !fileIdentity(a, first) || !fileIdentity(b, second))
-        return false;
-    return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+    return !a.empty() && !b.empty() && FilePaths::identity(a, first) && FilePaths::identity(b, second) &&
+           FilePaths::sameIdentity(first, second);
 }
 
 bool writeFileReplacing(const std::wstring& path, const std::string& bytes, std::wstring& error) {

@@ -24,11 +24,14 @@ namespace {
 // The longest text numberChars writes: the fixed text of a double (denormals) is about 330
 // characters.
 constexpr int kNumberRoom = 400;
+// Every real's text has at least four decimals, so that the net values of a column line up
+// ("1.0880" beside "1.0090", "10.0000").
+constexpr int kMinDecimals = 4;
 
-// The digits of a value with at most four decimals, as to_chars would write them, for the values
-// tables mostly hold; 0 when the value is not such a one (to_chars decides). r / 10^4 == value
-// proves that the decimal r / 10^4 reads back as the value; under 10^9 two such decimals are too
-// far apart (10^-4) to read back as the same value, so it is the only one, and the shortest.
+// The text of a value with at most four decimals, with exactly four, for the values tables mostly
+// hold; 0 when the value is not such a one (to_chars decides). r / 10^4 == value proves that the
+// decimal r / 10^4 reads back as the value; under 10^9 two such decimals are too far apart
+// (10^-4) to read back as the same value, so it is the only one.
 int fourDecimals(double value, wchar_t* out) {
     const double magnitude = std::fabs(value);
     if (!(magnitude < 1e9))
@@ -38,16 +41,10 @@ int fourDecimals(double value, wchar_t* out) {
     if (double(digits) / 1e4 != magnitude)
         return 0;
     wchar_t reversed[32];
-    int n = 0, decimals = 4;
-    // Trailing zeros of the decimals are no digits of the shortest text.
-    while (decimals > 0 && digits % 10 == 0) {
-        digits /= 10;
-        --decimals;
-    }
-    for (int i = 0; i < decimals; ++i, digits /= 10)
+    int n = 0;
+    for (int i = 0; i < kMinDecimals; ++i, digits /= 10)
         reversed[n++] = wchar_t(L'0' + digits % 10);
-    if (decimals > 0)
-        reversed[n++] = L'.';
+    reversed[n++] = L'.';
     do {
         reversed[n++] = wchar_t(L'0' + digits % 10);
         digits /= 10;
@@ -66,10 +63,19 @@ int numberChars(double value, wchar_t* out) {
         return length;
     // Positional digits only: a grid cuts a long text at its right end, and "-9.99902e-05" cut
     // to "-9.99902…" reads as a different number. to_chars gives the shortest digits that read
-    // back as the same value without a round trip through printf.
+    // back as the same value without a round trip through printf; zeros make up four decimals.
     char buffer[kNumberRoom];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    auto result =
+        std::to_chars(buffer, buffer + sizeof buffer - kMinDecimals - 1, value, std::chars_format::fixed);
     size_t length = result.ec == std::errc() ? size_t(result.ptr - buffer) : 0;
+    if (std::isfinite(value) && length > 0) {
+        const char* point = static_cast<const char*>(std::memchr(buffer, '.', length));
+        int decimals = point ? int(buffer + length - point - 1) : 0;
+        if (!point)
+            buffer[length++] = '.';
+        for (; decimals < kMinDecimals; ++decimals)
+            buffer[length++] = '0';
+    }
     for (size_t i = 0; i < length; ++i)
         out[i] = wchar_t(buffer[i]);
     return int(length);

@@ -76,7 +76,8 @@ public:
     void setNull() override {}
 };
 
-// Text of a number in its shortest form that reads back as the same value.
+// Text of a number: the shortest digits that read back as the same value, never an exponent,
+// and at least four decimals ("1.0880", "10.0000", "0.0000999902").
 XStringW numberText(double value);
 
 } // namespace Data

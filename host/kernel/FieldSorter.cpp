@@ -1,6 +1,7 @@
 #include "FieldSorter.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -99,7 +100,7 @@ private:
 // megabytes each time cost more than the sort itself (every page is faulted in anew).
 struct FieldSorter::Scratch {
     std::vector<NumberKey> numbers, spare;
-    std::vector<TextKey> texts;
+    std::vector<TextKey> texts, numberTexts;
     std::vector<int> rest;
 };
 
@@ -144,9 +145,47 @@ void sortNumbers(const CellReader& reader, int* rows, int count, bool descending
         *out++ = row;
 }
 
+// The value of a text that reads wholly as a decimal number: an optional sign, digits with at
+// most one decimal point, and an optional trailing "%" (hundredths). No blanks, no exponent.
+bool decimalValue(const char* text, double& value) {
+    const char* p = text;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    const char* digits = p;
+    int count = 0;
+    bool point = false;
+    for (;; ++p) {
+        if (*p >= '0' && *p <= '9')
+            ++count;
+        else if (*p == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    const char* end = p;
+    const bool percent = *p == '%';
+    if (count == 0 || p[percent ? 1 : 0] != '\0')
+        return false;
+    double v = 0;
+    const std::from_chars_result read = std::from_chars(digits, end, v, std::chars_format::fixed);
+    if (read.ec != std::errc() || read.ptr != end)
+        return false;
+    value = (negative ? -v : v) / (percent ? 100.0 : 1.0);
+    return true;
+}
+
+// Texts that both read as numbers compare as numbers, every other pair by its bytes. Those
+// rules alone need not give one order ("2" < "10" by value, "10" < "1a" and "1a" < "2" by
+// bytes), so the numbers are sorted by value among themselves, the other texts by their bytes,
+// and the two runs are merged by bytes: each run keeps its own order, and a number stands where
+// its text would among the other texts as far as the numbers' order allows.
 void sortTexts(const CellReader& reader, int* rows, int count, bool descending, std::vector<TextKey>& keys,
-               std::vector<int>& rest) {
+               std::vector<TextKey>& numberTexts, std::vector<NumberKey>& numbers,
+               std::vector<NumberKey>& spare, std::vector<int>& rest) {
     keys.clear();
+    numberTexts.clear();
+    numbers.clear();
     rest.clear();
     std::vector<XStringA> converted; // bytes of cells from containers of other libraries
     keys.reserve(size_t(count));
@@ -164,11 +203,23 @@ void sortTexts(const CellReader& reader, int* rows, int count, bool descending, 
                 bytes = converted.back().c_str();
             }
         }
-        if (bytes && *bytes)
-            keys.push_back({prefixOf(bytes), bytes, row});
-        else
+        double value = 0;
+        if (!bytes || !*bytes) {
             rest.push_back(row);
+        } else if (decimalValue(bytes, value)) {
+            // The key's row is the text's place in numberTexts, for the merge below.
+            const uint64_t key = orderedBits(value);
+            numbers.push_back({descending ? ~key : key, int(numberTexts.size())});
+            numberTexts.push_back({prefixOf(bytes), bytes, row});
+        } else {
+            keys.push_back({prefixOf(bytes), bytes, row});
+        }
     }
+    if (numbers.size() >= 256)
+        radixSort(numbers, spare);
+    else
+        std::stable_sort(numbers.begin(), numbers.end(),
+                         [](const NumberKey& a, const NumberKey& b) { return a.key < b.key; });
     if (descending)
         std::stable_sort(keys.begin(), keys.end(),
                          [](const TextKey& a, const TextKey& b) { return compareText(b, a) < 0; });
@@ -176,8 +227,17 @@ void sortTexts(const CellReader& reader, int* rows, int count, bool descending, 
         std::stable_sort(keys.begin(), keys.end(),
                          [](const TextKey& a, const TextKey& b) { return compareText(a, b) < 0; });
     int* out = rows;
-    for (const TextKey& k : keys)
-        *out++ = k.row;
+    size_t text = 0;
+    for (const NumberKey& n : numbers) {
+        const TextKey& number = numberTexts[size_t(n.row)];
+        // A number's bytes never equal another text's: no tie to break.
+        while (text < keys.size() &&
+               (descending ? compareText(keys[text], number) > 0 : compareText(keys[text], number) < 0))
+            *out++ = keys[text++].row;
+        *out++ = number.row;
+    }
+    for (; text < keys.size(); ++text)
+        *out++ = keys[text].row;
     for (int row : rest)
         *out++ = row;
 }
@@ -206,7 +266,8 @@ void FieldSorter::sortRows(IDataContainer* source, int* rows, int count) {
     } restore{sorting_, sorting_};
     sorting_ = true;
     if (type == ValueText)
-        sortTexts(reader, rows, count, order_ != 0, scratch.texts, scratch.rest);
+        sortTexts(reader, rows, count, order_ != 0, scratch.texts, scratch.numberTexts, scratch.numbers,
+                  scratch.spare, scratch.rest);
     else
         sortNumbers(reader, rows, count, order_ != 0, scratch.numbers, scratch.spare, scratch.rest);
 }

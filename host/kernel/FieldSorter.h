@@ -10,8 +10,10 @@ namespace Data {
 // Keys are read once per sort into a flat array and sorted there: reals and integers (and texts
 // of a numeric column that read as numbers) as 64-bit integers of the doubles' order, radix-
 // sorted when there are many; texts as GB2312 bytes, compared first by an 8-byte big-endian
-// prefix. Nulls, NaN and non-numeric texts of a numeric column follow
-// the ordered rows in their source order, whatever the direction.
+// prefix, except that texts which both read wholly as decimal numbers ("110.07", "-0.68",
+// "5.00%") compare by value, so a text column of numbers sorts as numbers. Nulls, NaN and
+// non-numeric texts of a numeric column (and empty texts of a text column) follow the ordered
+// rows in their source order, whatever the direction. Every sort is stable.
 class FieldSorter final : public RefCounted<IFieldSorter> {
 public:
     FieldSorter();

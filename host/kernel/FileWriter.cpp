@@ -1,5 +1,6 @@
 #include "FileWriter.h"
 
+#include "FilePaths.h"
 #include "HeldFiles.h"
 
 namespace {
@@ -8,11 +9,7 @@ namespace {
 constexpr size_t kSuffixRoom = 1 + 10 + 1 + 11 + 4;
 
 std::wstring longForm(const wchar_t* path) {
-    DWORD n = GetFullPathNameW(path, 0, nullptr, nullptr);
-    if (n == 0)
-        return path;
-    std::wstring full(n, L'\0');
-    full.resize(GetFullPathNameW(path, n, &full[0], nullptr));
+    const std::wstring full = FilePaths::fullPath(path);
     if (full.compare(0, 4, L"\\\\?\\") == 0)
         return full;
     if (full.compare(0, 2, L"\\\\") == 0)

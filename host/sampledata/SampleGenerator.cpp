@@ -83,6 +83,7 @@ struct Product {
     bool deleted = false;
     bool delisted = false;
     int startIndex = 0; // first valuation date with a value
+    double issuePrice = 1.0;
     double sigma = 0.008;
     double drift = 0.0002;
     bool paysDividends = false;
@@ -242,6 +243,15 @@ bool generateSample(sqlite3* db, const SampleOptions& options, SampleSummary* su
         p.name.text = house.text + p.name.text.substr(oldText);
         p.name.initials = house.initials + p.name.initials.substr(2);
     }
+    // Issued at 10 or 100: the same walk, scaled, without drawing from the random streams.
+    const int plain = CaseCompanyWithoutDash + 1;
+    const int high = std::clamp(options.highValueProducts, 0, collective - plain);
+    for (int j = 0; j < high; ++j) {
+        Product& p = P[size_t(plain + int64_t(j) * (collective - plain) / high)];
+        p.issuePrice = j % 2 == 0 ? 10.0 : 100.0;
+        p.value = round4(p.value * p.issuePrice);
+        p.paid = round4(p.paid * p.issuePrice);
+    }
     P[CaseDividendOnLastDate].paysDividends = true;
     P[CaseDividendBeforeLastDate].paysDividends = true;
     P[CaseDeletedDividend].paysDividends = true;
@@ -293,16 +303,19 @@ bool generateSample(sqlite3* db, const SampleOptions& options, SampleSummary* su
             if (d < p.startIndex)
                 continue;
             if (d > p.startIndex)
-                p.value = std::max(0.1, round4(p.value * std::exp(p.drift + p.sigma * shapeRandom.normal())));
+                p.value = std::max(0.1 * p.issuePrice,
+                                   round4(p.value * std::exp(p.drift + p.sigma * shapeRandom.normal())));
             // A dividend is paid out of the unit value on its date and added to the accumulated
             // value, so totalvalue - value always equals the dividends paid so far.
-            bool pays = p.paysDividends && d > p.startIndex && p.value > 1.02 && shapeRandom.chance(0.01);
+            bool pays = p.paysDividends && d > p.startIndex && p.value > 1.02 * p.issuePrice &&
+                        shapeRandom.chance(0.01);
             if (static_cast<int>(i) == CaseDividendOnLastDate || static_cast<int>(i) == CaseDeletedDividend)
                 pays = d == last;
             if (static_cast<int>(i) == CaseDividendBeforeLastDate)
                 pays = d == last - 1;
             if (pays) {
-                const double bonus = std::max(0.01, round4(p.value * (0.01 + 0.04 * shapeRandom.uniform())));
+                const double bonus =
+                    std::max(0.01 * p.issuePrice, round4(p.value * (0.01 + 0.04 * shapeRandom.uniform())));
                 const bool bonusDeleted = static_cast<int>(i) == CaseDeletedDividend;
                 ok = ok && addBonus.text(1, p.code)
                                .text(2, date)
@@ -310,7 +323,7 @@ bool generateSample(sqlite3* db, const SampleOptions& options, SampleSummary* su
                                .integer(4, bonusDeleted ? 1 : 0)
                                .run();
                 if (!bonusDeleted) {
-                    p.value = std::max(0.1, round4(p.value - bonus));
+                    p.value = std::max(0.1 * p.issuePrice, round4(p.value - bonus));
                     p.paid = round4(p.paid + bonus);
                 }
             }

@@ -16,6 +16,10 @@ struct SampleOptions {
     int days = 750;
     // The latest valuation date is the last valuation day not after this one.
     std::string endDate = "2026-11-30";
+    // Collective products issued at 10 or 100 a unit (in turn) instead of 1, spread over the
+    // codes after the fixed cases, so that some net values are 10 or more. The other products'
+    // values do not change with it.
+    int highValueProducts = 0;
 };
 
 struct SampleSummary {

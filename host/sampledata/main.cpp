@@ -15,7 +15,7 @@ namespace {
 
 const char kUsage[] =
     "usage: sampledata.exe --out FILE [--files DIR] [--seed N] [--products N] [--days N]\n"
-    "                      [--end YYYY-MM-DD]\n"
+    "                      [--end YYYY-MM-DD] [--high-values N]\n"
     "       sampledata.exe --files DIR [options]   (the data files only)\n"
     "       sampledata.exe FILE       (the database with every default)\n"
     "\n"
@@ -32,6 +32,8 @@ const char kUsage[] =
     "  --days N          valuation dates, weekends and market holidays skipped (default 750)\n"
     "  --end DATE        the latest valuation date is the last one not after DATE\n"
     "                    (default 2026-11-30)\n"
+    "  --high-values N   N of the collective products (after the first 17) issued at 10 or 100\n"
+    "                    a unit in turn, so that some net values are 10 or more (default 0)\n"
     "\n"
     "Exit status: 0 written, 1 writing failed (FILE unchanged), 2 bad command line.\n";
 
@@ -75,6 +77,8 @@ int run(int argc, wchar_t** argv) {
             options.products = static_cast<int>(number);
         } else if (flag == L"--days" && parseNumber(value, 2, 20000, number)) {
             options.days = static_cast<int>(number);
+        } else if (flag == L"--high-values" && parseNumber(value, 0, kMaxSampleProducts, number)) {
+            options.highValueProducts = static_cast<int>(number);
         } else if (flag == L"--end") {
             options.endDate.clear();
             for (const wchar_t* p = value; *p; ++p)

@@ -159,7 +159,7 @@ TEST(DataTable, CellsReadAsTheHostPromises) {
     EXPECT_EQ(value.getDouble(), 0.0);
     value.setDouble(0.1);
     EXPECT_FALSE(value.isNull());
-    EXPECT_STREQ(value.getText().c_str(), L"0.1");
+    EXPECT_STREQ(value.getText().c_str(), L"0.1000");
     value.setDouble(1.0 / 3.0);
     EXPECT_EQ(value.getText().toDouble(), 1.0 / 3.0) << "the text reads back as the same number";
     value.setText(L"12.5");
@@ -169,17 +169,21 @@ TEST(DataTable, CellsReadAsTheHostPromises) {
     EXPECT_STREQ(value.getText().c_str(), L"-7");
 
     // A real's text never switches to exponent notation (a grid cutting "-9.99902e-05" at its
-    // right end shows another number), and stays the shortest that reads back the same.
+    // right end shows another number), and has at least four decimals, so that a column of
+    // net values lines up; more only where the value has them.
     struct {
         double number;
         const wchar_t* text;
     } reals[] = {{-0.0000999902, L"-0.0000999902"},
                  {1e-7, L"0.0000001"},
-                 {2.5e16, L"25000000000000000"},
-                 {1e21, L"1000000000000000000000"},
-                 {-12.34, L"-12.34"},
-                 {100, L"100"},
-                 {0.0, L"0"}};
+                 {2.5e16, L"25000000000000000.0000"},
+                 {1e21, L"1000000000000000000000.0000"},
+                 {-12.34, L"-12.3400"},
+                 {1.088, L"1.0880"},
+                 {1.009, L"1.0090"},
+                 {10, L"10.0000"},
+                 {0.0403, L"0.0403"},
+                 {0.0, L"0.0000"}};
     for (const auto& r : reals) {
         value.setDouble(r.number);
         EXPECT_STREQ(value.getText().c_str(), r.text);
@@ -211,7 +215,8 @@ TEST(DataTable, CellsReadAsTheHostPromises) {
 }
 
 // Reals with up to four decimals (most net values) take a short way to their text; every real
-// must still read as to_chars' shortest positional digits, through getText and readText alike.
+// must still read as to_chars' shortest positional digits, made up to four decimals with zeros,
+// through getText and readText alike.
 TEST(DataTable, RealTextsAreTheShortestDigitsWhicheverWayTheyAreMade) {
     XComPtr<IDataTable> table = createInstanceAs<IDataTable>("Data.DataTable");
     table->addColumn(L"value", ValueReal);
@@ -231,7 +236,12 @@ TEST(DataTable, RealTextsAreTheShortestDigitsWhicheverWayTheyAreMade) {
     for (double number : numbers) {
         char digits[400];
         auto end = std::to_chars(digits, digits + sizeof digits, number, std::chars_format::fixed).ptr;
-        const std::wstring expected(digits, end);
+        std::wstring expected(digits, end);
+        const size_t point = expected.find(L'.');
+        const size_t decimals = point == std::wstring::npos ? 0 : expected.size() - point - 1;
+        if (point == std::wstring::npos)
+            expected += L'.';
+        expected.append(decimals < 4 ? 4 - decimals : 0, L'0');
         value.setDouble(number);
         ASSERT_EQ(std::wstring(value.getText().c_str()), expected);
         value.readText(read);

@@ -76,9 +76,64 @@ TEST(FieldSorter, TextsOfANumericColumnSortAsNumbers) {
     addRow(table, L"ten", L"10");
     addRow(table, L"dash", L"--");
     addRow(table, L"half", L" 0.5 ");
-    EXPECT_EQ(sortedIds(table, L"value", 0), list({L"half", L"dash", L"ten", L"nine"}));
+    // In a text column, " 0.5 " (blanks) and "--" are no numbers and keep their text places.
+    EXPECT_EQ(sortedIds(table, L"value", 0), list({L"half", L"dash", L"nine", L"ten"}));
     table->getColumn(1)->setValueType(ValueInteger);
     EXPECT_EQ(sortedIds(table, L"value", 0), list({L"half", L"nine", L"ten", L"dash"}));
+}
+
+TEST(FieldSorter, ATextColumnOfNumbersSortsByValue) {
+    // Net values and growth values as the grid sorts them: a column typed as text whose cells
+    // are reals, with a missing value, and texts that read as numbers.
+    XComPtr<IDataTable> table = idValueTable(ValueText);
+    addRow(table, L"a", 9.08);
+    addRow(table, L"b", 110.07);
+    addRow(table, L"c", 2.0665);
+    addRow(table, L"none", nullptr);
+    addRow(table, L"d", 10.063);
+    addRow(table, L"e", -0.00009);
+    addRow(table, L"f", -0.68);
+    addRow(table, L"g", L"+3");
+    addRow(table, L"h", L"-.5");
+    addRow(table, L"i", L"9.08"); // the same value as a: after it in both directions
+    EXPECT_EQ(sortedIds(table, L"value", 0),
+              list({L"f", L"h", L"e", L"c", L"g", L"a", L"i", L"d", L"b", L"none"}));
+    EXPECT_EQ(sortedIds(table, L"value", 1),
+              list({L"b", L"d", L"a", L"i", L"g", L"c", L"e", L"h", L"f", L"none"}));
+
+    // Percentages read as hundredths; a number and a text that is none compare as texts ("--"
+    // first going up, last going down, as before), and texts among themselves by their bytes.
+    XComPtr<IDataTable> mixed = idValueTable(ValueText);
+    addRow(mixed, L"pct", L"5.00%");
+    addRow(mixed, L"dash", L"--");
+    addRow(mixed, L"tenth", L"0.1");
+    addRow(mixed, L"word", L"abc");
+    addRow(mixed, L"two", L"2");
+    EXPECT_EQ(sortedIds(mixed, L"value", 0), list({L"dash", L"pct", L"tenth", L"two", L"word"}));
+    EXPECT_EQ(sortedIds(mixed, L"value", 1), list({L"word", L"two", L"tenth", L"pct", L"dash"}));
+    // An exponent is no plain decimal: "1e3" stays a text, before "2" by its bytes.
+    XComPtr<IDataTable> exponent = idValueTable(ValueText);
+    addRow(exponent, L"ten", L"10");
+    addRow(exponent, L"exp", L"1e3");
+    addRow(exponent, L"two", L"2");
+    EXPECT_EQ(sortedIds(exponent, L"value", 0), list({L"exp", L"two", L"ten"}));
+
+    // Enough numbers for the radix path: the order equals a stable sort by value.
+    XComPtr<IDataTable> many = idValueTable(ValueText);
+    std::vector<double> values;
+    for (int i = 0; i < 600; ++i) {
+        values.push_back(double((i * 7919) % 1201 - 600) / 64.0);
+        addRow(many, std::to_wstring(i).c_str(), XStringW::format(L"%.6f", values.back()).c_str());
+    }
+    std::vector<int> expected(values.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        expected[i] = int(i);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return values[size_t(b)] < values[size_t(a)]; });
+    const std::vector<std::wstring> got = sortedIds(many, L"value", 1);
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_EQ(got[i], std::to_wstring(expected[i])) << "position " << i;
 }
 
 TEST(FieldSorter, TextsByGb2312Bytes) {

@@ -78,9 +78,17 @@ TEST_F(ProductHeader, DefaultHeaderWithDatesAndThemeFonts) {
     EXPECT_STREQ(visibleColumn(L"name").fontFamily.c_str(), L"Face0");
     EXPECT_TRUE(visibleColumn(L"_index").name.isEmpty()); // hidden
 
+    // No begin date (none before the end date): the group says "--" as its cells do, and a
+    // header the user changes meanwhile is saved with the placeholder, not with "--".
     grid->SetDateTitles(L"", L"2024-05-31");
     ASSERT_NE(grid->AssembleHeader(), 0);
-    EXPECT_STREQ(visibleColumn(L"previousvalue").group.c_str(), L"beg_date");
+    EXPECT_STREQ(visibleColumn(L"previousvalue").group.c_str(), L"--");
+    widenFirstColumn(5);
+    EXPECT_NE(saved().find(L"title=\"beg_date\""), std::wstring::npos) << saved();
+    EXPECT_EQ(saved().find(L"title=\"--\""), std::wstring::npos);
+    grid->SetDateTitles(L"2024-04-30", L"2024-05-31");
+    ASSERT_NE(grid->AssembleHeader(), 0);
+    EXPECT_STREQ(visibleColumn(L"previousvalue").group.c_str(), L"2024-04-30");
 }
 
 TEST_F(ProductHeader, UserChangeIsSavedWithoutFontsAndComesBack) {

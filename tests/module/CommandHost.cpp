@@ -57,7 +57,10 @@ std::string readBytes(const std::wstring& path) {
     return bytes;
 }
 
-CommandHost::CommandHost(const char* extraSql, int width) {
+CommandHost::CommandHost(const char* extraSql, int width)
+    : CommandHost(pagetest::makeDatabase(L"commands.db", extraSql), width) {}
+
+CommandHost::CommandHost(const std::wstring& databaseFile, int width) {
     // As the client does before it makes its frame (toolbar, status bar, tabs, date picker).
     INITCOMMONCONTROLSEX icc{sizeof(icc),
                              ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
@@ -65,8 +68,8 @@ CommandHost::CommandHost(const char* extraSql, int width) {
     for (const char* name : {"event_theme_changed", "event_ConcernChanged", "event_update_buyredeemstate",
                              "event_update_lastvalue"})
         createEvent(name);
-    database = XComPtr<pagetest::CountingDatabase>(new pagetest::CountingDatabase(
-        pagetest::PageHarness::openHostDatabase(pagetest::makeDatabase(L"commands.db", extraSql))));
+    database = XComPtr<pagetest::CountingDatabase>(
+        new pagetest::CountingDatabase(pagetest::PageHarness::openHostDatabase(databaseFile)));
     app = pagetest::PageHarness::makeApp();
     XComPtr<Conf::IConfManager> user = app->getUserConfManager();
     // Lists from an earlier test start empty.

@@ -43,6 +43,8 @@ class CommandHost {
 public:
     // extraSql is run on the page tests' database (more products).
     explicit CommandHost(const char* extraSql = "", int width = 1100);
+    // Over another database file (a generated sample).
+    CommandHost(const std::wstring& databaseFile, int width);
     ~CommandHost();
 
     void start();

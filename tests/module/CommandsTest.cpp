@@ -32,27 +32,29 @@ std::vector<std::wstring> itemTexts(const ModalAnswers& answers) {
     return texts;
 }
 
-// Holds Ctrl down through the system's input, as the keyboard would; released when it ends.
-class CtrlDown {
+// Holds a modifier down through the system's input, as the keyboard would; released when it
+// ends.
+class KeyHeld {
 public:
-    CtrlDown() { send(0); }
-    ~CtrlDown() { send(KEYEVENTF_KEYUP); }
+    explicit KeyHeld(WORD vk) : vk_(vk) { send(0); }
+    ~KeyHeld() { send(KEYEVENTF_KEYUP); }
 
 private:
-    static void send(DWORD flags) {
+    void send(DWORD flags) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
-        input.ki.wVk = VK_CONTROL;
+        input.ki.wVk = vk_;
         input.ki.dwFlags = flags;
         SendInput(1, &input, sizeof(input));
     }
+    WORD vk_;
 };
 
 // A window that counts the key-downs dispatched to it: a key the module consumed never arrives.
 class KeyTarget : public wguitest::HostWindow {
 public:
     bool onMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-        if (msg == WM_KEYDOWN)
+        if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN)
             keys.push_back(int(wParam));
         return HostWindow::onMessage(msg, wParam, lParam, result);
     }
@@ -165,9 +167,35 @@ TEST(GridCommands, ArchiveAddressesAreWebAddressesWithTheCodeEncoded) {
               L"https://archive.example.com/html/..%2Fa%5Cb%3Fc%3D1%23d%22e/");
     for (const wchar_t* code : {L"", L"--"})
         EXPECT_TRUE(AssembleFinanceGrid::ArchiveAddress(site, code).isEmpty());
-    for (const wchar_t* bad :
-         {L"", L"C:\\Windows\\notepad.exe", L"file:///C:/Windows/notepad.exe", L"javascript:x", L"http://",
-          L"https:///", L"httpx://a", L"http://a b", L"http://a\"b", L"\\\\server\\x"})
+    // A port and a path prefix belong to a site; a user name, a query or a fragment do not.
+    EXPECT_EQ(
+        std::wstring(AssembleFinanceGrid::ArchiveAddress(L"https://a.example:8443/funds/", L"1").c_str()),
+        L"https://a.example:8443/funds/html/1/");
+    EXPECT_EQ(std::wstring(AssembleFinanceGrid::ArchiveAddress(L"http://档案.例子/a%20b", L"1").c_str()),
+              L"http://档案.例子/a%20b/html/1/");
+    for (const wchar_t* bad : {L"",
+                               L"C:\\Windows\\notepad.exe",
+                               L"file:///C:/Windows/notepad.exe",
+                               L"javascript:x",
+                               L"http://",
+                               L"https:///",
+                               L"httpx://a",
+                               L"http://a b",
+                               L"http://a\"b",
+                               L"\\\\server\\x",
+                               L"http://user:pw@host",
+                               L"http://@host",
+                               L"https://a/?q=1#f",
+                               L"https://a/#f",
+                               L"https://a?q",
+                               L"http://a:",
+                               L"http://a:123456",
+                               L"http://a:80x",
+                               L"http://a/b?c=1",
+                               L"http://a/b\\c",
+                               L"http://a/%zz",
+                               L"http://a/b;c",
+                               L"http://:80"})
         EXPECT_TRUE(AssembleFinanceGrid::ArchiveAddress(bad, L"100001").isEmpty())
             << XStringW(bad).toUtf8().c_str();
 }
@@ -237,17 +265,32 @@ TEST(GridCommands, HotKeysRunThroughTheClientsMessageLoop) {
     EXPECT_EQ(target.keys, (std::vector<int>{'K', VK_INSERT}));
     target.keys.clear();
     {
-        CtrlDown ctrl;
+        KeyHeld ctrl(VK_CONTROL);
         pressThroughClientLoop(host.app.get(), target.hwnd, {'K'});
     }
     EXPECT_TRUE(host.watched->has(L"100002"));
     EXPECT_TRUE(target.keys.empty());
-    // The same for Alt when it is the one asked for, as a system key.
+    // The same for Alt when it is the one asked for, as a system key: not without Alt down...
     host.menuTool->setHotKey(Client::MenuToolModule::RemoveWatch, binding('K', false, false, true));
-    PostMessageW(target.hwnd, WM_SYSKEYDOWN, 'K', 1);
+    PostMessageW(target.hwnd, WM_SYSKEYDOWN, 'K', 1 | (1 << 29));
     PostQuitMessage(0);
     host.app->run();
-    EXPECT_TRUE(host.watched->has(L"100002")); // Alt is not down
+    EXPECT_TRUE(host.watched->has(L"100002"));
+    EXPECT_EQ(target.keys, std::vector<int>{'K'});
+    // ... and with it, consumed.
+    target.keys.clear();
+    {
+        KeyHeld alt(VK_MENU);
+        PostMessageW(target.hwnd, WM_SYSKEYDOWN, 'K', 1 | (1 << 29));
+        PostQuitMessage(0);
+        host.app->run();
+    }
+    // Alt pressed and released alone would open a window's menu: its own key messages are
+    // taken off the queue unseen.
+    for (MSG msg; PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE);) {
+    }
+    EXPECT_FALSE(host.watched->has(L"100002"));
+    EXPECT_TRUE(target.keys.empty());
 
     // A hidden page consumes nothing and does nothing.
     host.page().hide();
@@ -257,4 +300,77 @@ TEST(GridCommands, HotKeysRunThroughTheClientsMessageLoop) {
     EXPECT_EQ(target.keys, (std::vector<int>{VK_F5, VK_DELETE, VK_F10}));
     EXPECT_EQ(host.database->productQueries(), before);
     EXPECT_EQ(browser.addresses(1).size(), 1u);
+}
+
+TEST(GridCommands, AProductNoLongerShownIsNoLongerActedOn) {
+    commandtest::BrowserRecorder browser;
+    CommandHost host;
+    host.start();
+    host.setSystem(AssembleFinanceGrid::kArchiveSiteKey, L"http://archive.example.com");
+    KeyTarget target;
+    Data::IDataView* view = host.grid().GetDisplayView();
+    ASSERT_GE(view->rowCount(), 3);
+    auto text = [&](int row, const wchar_t* column) {
+        return std::wstring(view->getRow(row).getItem(column).getText().c_str());
+    };
+    // The first row's product, hidden by keywords that keep every other one (their names): its
+    // row number then holds another product.
+    const std::wstring hidden = text(0, L"code");
+    std::wstring others;
+    for (int i = 1; i < view->rowCount(); ++i)
+        others += text(i, L"name") + L" ";
+    ASSERT_TRUE(host.select(hidden.c_str()));
+    FilterWnd* bar = host.page().getFilterBar();
+    ASSERT_TRUE(bar->addKeywordCondition(others.c_str()));
+    ASSERT_GE(view->rowCount(), 2);
+    EXPECT_EQ(host.grid().GetCurrSel(), -1);
+
+    // Insert, Delete, F10, Enter and the context menu's commands change nothing, open nothing.
+    pressThroughClientLoop(host.app.get(), target.hwnd, {VK_INSERT, VK_DELETE, VK_F10});
+    SendMessageW(host.gridWindow(), WM_KEYDOWN, VK_RETURN, 1);
+    for (int id : {AssembleFinanceGrid::CmdAddToWatchList, AssembleFinanceGrid::CmdRemoveFromWatchList,
+                   AssembleFinanceGrid::CmdOpenArchive, AssembleFinanceGrid::CmdAddToFundsPool})
+        SendMessageW(host.gridWindow(), WM_COMMAND, WPARAM(id), 0);
+    wguitest::pumpFor(300);
+    EXPECT_EQ(host.watched->adds, 0);
+    EXPECT_EQ(host.watched->removes, 0);
+    EXPECT_TRUE(host.fundsPool->list().codes().empty());
+    EXPECT_EQ(host.chart->window(), nullptr);
+    EXPECT_TRUE(browser.addresses(0).empty());
+
+    // A product the filter keeps stays selected, on its new row, and the keys act on it.
+    bar->removeCondition(0);
+    const std::wstring kept = text(1, L"code");
+    ASSERT_TRUE(host.select(kept.c_str()));
+    ASSERT_TRUE(bar->addKeywordCondition(text(1, L"name").c_str()));
+    ASSERT_EQ(view->rowCount(), 1);
+    EXPECT_EQ(host.grid().GetCurrSel(), 0);
+    pressThroughClientLoop(host.app.get(), target.hwnd, {VK_INSERT});
+    EXPECT_TRUE(host.watched->has(kept.c_str()));
+}
+
+TEST(GridCommands, UninitialiseLetsGoOfTheHostsModules) {
+    CommandHost host;
+    auto references = [](IXUnknown* object) {
+        object->addRef();
+        return object->release();
+    };
+    IXUnknown* const modules[] = {host.app.get(), host.menuTool.get(), host.watched.get(), host.chart.get()};
+    std::vector<int> before;
+    for (IXUnknown* m : modules)
+        before.push_back(references(m));
+    host.start();
+    // A key read against the menu tool's bindings, and the grid painted (watched products are
+    // highlighted): the grid holds on to both modules.
+    KeyTarget target;
+    pressThroughClientLoop(host.app.get(), target.hwnd, {VK_F6});
+    host.grid().Invalidate(false);
+    UpdateWindow(host.gridWindow());
+    EXPECT_GT(references(host.menuTool.get()), before[1]);
+    EXPECT_GT(references(host.watched.get()), before[2]);
+
+    // Here, not when the library unloads: nothing of the host is released under the loader lock.
+    host.module->uninitialize();
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_EQ(references(modules[i]), before[i]) << "module " << i;
 }

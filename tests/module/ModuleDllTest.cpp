@@ -2,18 +2,24 @@
 // ModuleInstance, then a whole client session over a generated sample database, whose product
 // table is checked against values computed here, straight from the database and the
 // definitions: the end date is the latest valuation date of a listed collective product not after
-// the pick, the begin date the one before; rate = (end value + dividend on the end date) / begin
-// value - 1; growth = end value * rate; nothing when there is no begin value.
+// the pick, the begin date the one before (none when there is no earlier one); rate = (end value
+// + dividend on the end date) / begin value - 1; growth = end value + dividend - begin value, to
+// ten significant digits; nothing when there is no begin value. Net values and growth read with
+// at least four decimals, in the table, the grid and the client's dump.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <sqlite3.h>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <set>
 #include "host/client/ClientSession.h"
+#include "host/client/ProductTableDump.h"
 #include "host/sampledata/SampleFile.h"
 #include "host/sampledata/TradingCalendar.h"
+#include "tests/database/TestFiles.h"
 #include "module/IAssembleFinanceModule.h"
 #include "module/host/Kernel.h"
 
@@ -120,6 +126,20 @@ private:
     std::set<std::string> dates_;
 };
 
+// The value to ten significant digits.
+double significant(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9e", value);
+    return std::strtod(text, nullptr);
+}
+
+// The text of a value of at most four decimals, as the host's tables write it.
+std::wstring fourDecimals(double value) {
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%.4f", value);
+    return text;
+}
+
 void expectTable(Data::IDataTable* table, const std::map<std::string, Oracle::Row>& expected) {
     ASSERT_EQ(table->rowCount(), static_cast<int>(expected.size()));
     int i = 0;
@@ -132,6 +152,11 @@ void expectTable(Data::IDataTable* table, const std::map<std::string, Oracle::Ro
             EXPECT_EQ(cell.isNull(), !value.has_value()) << "column " << XStringW(column).toUtf8().c_str();
             if (value && !cell.isNull()) {
                 EXPECT_NEAR(cell.getDouble(), *value, 1e-9);
+                // Values of four decimals (the database's), and growth made of them.
+                if (XStringW(column) != L"percent") {
+                    EXPECT_EQ(std::wstring(cell.getText().c_str()), fourDecimals(*value))
+                        << "column " << XStringW(column).toUtf8().c_str();
+                }
             }
         };
         same(L"value", e.endValue);
@@ -141,10 +166,13 @@ void expectTable(Data::IDataTable* table, const std::map<std::string, Oracle::Ro
         std::optional<double> rate, growth;
         if (e.beginValue && *e.beginValue != 0 && (e.endValue || e.dividend)) {
             rate = (e.endValue.value_or(0) + e.dividend.value_or(0)) / *e.beginValue - 1.0;
-            growth = e.endValue.value_or(0) * *rate;
+            growth = significant(e.endValue.value_or(0) + e.dividend.value_or(0) - *e.beginValue);
         }
         same(L"percent", rate);
         same(L"updown", growth);
+        if (growth && !row.getItem(L"updown").isNull()) {
+            EXPECT_EQ(row.getItem(L"updown").getDouble(), *growth);
+        }
         EXPECT_EQ(std::wstring(row.getItem(L"company").getText().c_str()), wide(e.company));
         EXPECT_EQ(std::wstring(row.getItem(L"createdate").getText().c_str()), wide(e.createdate));
         EXPECT_EQ(std::wstring(row.getItem(L"buystate").getText().c_str()),
@@ -190,6 +218,7 @@ TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
     SampleOptions options;
     options.products = 80;
     options.days = 60;
+    options.highValueProducts = 10;
     const std::wstring file = scratch(L"sample.db");
     std::string error;
     ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
@@ -230,7 +259,8 @@ TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
         ASSERT_TRUE(session.applyEndDate(wide(picked)));
         std::string end = oracle.latest(picked, false);
         if (end.empty()) {
-            end = picked; // nothing on or before the pick: the pick stays, the begin date too
+            end = picked; // nothing on or before the pick: the pick stays, and no begin date
+            begin.clear();
         } else {
             begin = oracle.latest(end, true);
         }
@@ -238,6 +268,26 @@ TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
         ASSERT_TRUE(table);
         expectTable(table.get(), oracle.rows(begin, end));
     }
+
+    // The client's dump carries the table's texts.
+    ASSERT_TRUE(session.applyEndDate(wide(ordinary)));
+    const std::wstring dump = scratch(L"dump.tsv");
+    int dumped = 0;
+    std::wstring message;
+    ASSERT_TRUE(Client::dumpModuleTable(module, dump, dumped, message));
+    XComPtr<Data::IDataTable> table = module->getDataTable();
+    const std::string text = TestFiles::readBytes(dump);
+    size_t high = 0;
+    for (int i = 0; i < table->rowCount(); ++i) {
+        Data::IDataRow& row = table->getRow(i);
+        std::string line = XStringW(row.getItem(0).getText()).toUtf8().c_str();
+        for (int c = 1; c < table->columnCount(); ++c)
+            line += std::string("\t") + row.getItem(c).getText().toUtf8().c_str();
+        EXPECT_NE(text.find("\n" + line + "\n"), std::string::npos) << line;
+        high += row.getItem(L"value").getDouble() >= 10 ? 1 : 0;
+    }
+    EXPECT_GT(high, 0u) << "some net values are 10 or more";
+    DeleteFileW(dump.c_str());
 
     // Selection by code finds a listed product and brings the page forward; an unknown code
     // changes nothing.

@@ -1,7 +1,9 @@
 // The data path on a small database with known values: settled dates, header titles, and growth
 // computed here from the definitions (rate = (end value + dividend on the end date) / begin
-// value - 1, growth = end value * rate, nothing when there is no begin value).
+// value - 1, growth = end value + dividend - begin value = begin value * rate, nothing when there
+// is no begin value).
 #include <gtest/gtest.h>
+#include <map>
 #include "tests/page/PageTestHost.h"
 
 using pagetest::PageHarness;
@@ -46,7 +48,7 @@ void expectMarch5(PageHarness& h) {
         } else {
             const double rate = (e.endValue + e.dividend) / e.beginValue - 1.0;
             EXPECT_NEAR(h.number(row, L"percent"), rate, 1e-12);
-            EXPECT_NEAR(h.number(row, L"updown"), e.endValue * rate, 1e-12);
+            EXPECT_NEAR(h.number(row, L"updown"), e.endValue + e.dividend - e.beginValue, 1e-12);
         }
     }
     const XStringW header = h.page->productGrid().GetHeader();
@@ -84,24 +86,101 @@ TEST(PageData, HolidayWeekendAndOrdinaryDatesSettleOnValuationDates) {
     EXPECT_TRUE(h.isNull(h.rowOf(L"100003"), L"percent")); // no value on the Friday
 }
 
-TEST(PageData, DateBeforeAllValuesKeepsPickAndPreviousBeginDate) {
+TEST(PageData, DateBeforeAllValuesHasNoBeginDate) {
     // Hidden, so that no load on showing settles a begin date first.
     PageHarness h(pagetest::makeDatabase(L"early.db"), false);
+    auto expectNoBegin = [&] {
+        EXPECT_EQ(h.page->getEndDate().compare(L"2024-02-20"), 0);
+        EXPECT_TRUE(h.page->getBeginDate().isEmpty());
+        // Both groups hold "--": the end date has no values, and there is no begin date, whose
+        // group says so instead of naming a later day.
+        const XStringW header = h.page->productGrid().GetHeader();
+        EXPECT_GE(header.find(L"title=\"2024-02-20\""), 0);
+        EXPECT_GE(header.find(L"title=\"--\""), 0);
+        EXPECT_LT(header.find(L"beg_date"), 0);
+        EXPECT_LT(header.find(L"2024-03-04"), 0);
+        ASSERT_EQ(h.table()->rowCount(), 4);
+        for (int i = 0; i < 4; ++i)
+            for (const wchar_t* column :
+                 {L"value", L"previousvalue", L"previoustotalvalue", L"percent", L"updown"})
+                EXPECT_TRUE(h.isNull(i, column)) << XStringW(column).toUtf8().c_str();
+    };
     h.pick(2024, 2, 20);
-    EXPECT_EQ(h.page->getEndDate().compare(L"2024-02-20"), 0);
-    EXPECT_TRUE(h.page->getBeginDate().isEmpty());
-    const XStringW header = h.page->productGrid().GetHeader();
-    EXPECT_GE(header.find(L"beg_date"), 0);
-    EXPECT_GE(header.find(L"2024-02-20"), 0);
-    // No value on either date: every product is listed without growth.
-    ASSERT_EQ(h.table()->rowCount(), 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(h.isNull(i, L"percent"));
+    expectNoBegin();
 
+    // After a load that had one, the begin date does not stay behind, later than the end date.
     h.pick(2024, 3, 5);
-    h.pick(2024, 2, 20);
-    // The begin date stays what the last successful lookup gave.
     EXPECT_EQ(h.page->getBeginDate().compare(L"2024-03-04"), 0);
+    h.pick(2024, 2, 20);
+    expectNoBegin();
+}
+
+TEST(PageData, GrowthIsTheChangeOfOneUnitAndReadsAsTheValuesDo) {
+    // Values as a user compares them: growth = end + dividend - begin to ten significant digits,
+    // so the growth agrees with the two values beside it; net values and growth with at least
+    // four decimals.
+    PageHarness h(pagetest::makeDatabase(L"growth.db", R"sql(
+insert into tb_fund values
+  ('100011', '100011', '小涨', '混合型', '稳健型', '集合理财产品', '2020-01-02', 'g1', 'XZ', 0, 0),
+  ('100012', '100012', '百元', '混合型', '稳健型', '集合理财产品', '2020-01-02', 'g1', 'BY', 0, 0),
+  ('100013', '100013', '十元分红', '混合型', '稳健型', '集合理财产品', '2020-01-02', 'g1', 'SY', 0, 0),
+  ('100014', '100014', '微跌', '混合型', '稳健型', '集合理财产品', '2020-01-02', 'g1', 'WD', 0, 0);
+insert into tb_valuelist values
+  ('100011', '2024-03-04', 1.2529, 1.2529, 0), ('100011', '2024-03-05', 1.2932, 1.2932, 0),
+  ('100012', '2024-03-04', 110.07, 110.07, 0), ('100012', '2024-03-05', 109.3876, 109.3876, 0),
+  ('100013', '2024-03-04', 10, 10.5, 0), ('100013', '2024-03-05', 9.5, 10.8, 0),
+  ('100014', '2024-03-04', 1.0001, 1.0001, 0), ('100014', '2024-03-05', 1, 1, 0);
+insert into tb_bonus values ('100013', '2024-03-05', 0.8, 0);
+)sql"));
+    h.pick(2024, 3, 5);
+    const struct {
+        const wchar_t *code, *value, *previous, *growth;
+        double rate;
+    } expected[] = {
+        {L"100011", L"1.2932", L"1.2529", L"0.0403", 1.2932 / 1.2529 - 1},
+        {L"100012", L"109.3876", L"110.0700", L"-0.6824", 109.3876 / 110.07 - 1},
+        {L"100013", L"9.5000", L"10.0000", L"0.3000", (9.5 + 0.8) / 10 - 1}, // dividend 0.8
+        {L"100014", L"1.0000", L"1.0001", L"-0.0001", 1 / 1.0001 - 1},
+        {L"100002", L"1.0500", L"", L"", 0}, // no begin value
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(XStringW(e.code).toUtf8().c_str());
+        Data::IDataRow& row = h.table()->getRow(h.rowOf(e.code));
+        EXPECT_STREQ(row.getItem(L"value").getText().c_str(), e.value);
+        EXPECT_STREQ(row.getItem(L"previousvalue").getText().c_str(), e.previous);
+        EXPECT_STREQ(row.getItem(L"updown").getText().c_str(), e.growth);
+        if (*e.growth) {
+            // The rate stays as it was computed; growth is the begin value times it.
+            EXPECT_EQ(row.getItem(L"percent").getDouble(), e.rate);
+            EXPECT_NEAR(row.getItem(L"updown").getDouble(),
+                        row.getItem(L"previousvalue").getDouble() * e.rate, 1e-12);
+        } else {
+            EXPECT_TRUE(row.getItem(L"percent").isNull());
+        }
+    }
+
+    // The grid shows the same texts.
+    AssembleFinanceGrid& grid = h.page->productGrid();
+    Data::IDataView* view = grid.GetDisplayView();
+    int shown = -1;
+    for (int i = 0; i < view->rowCount(); ++i)
+        if (view->getRow(i).getItem(L"code").getText().compare(L"100012") == 0)
+            shown = i;
+    ASSERT_GE(shown, 0);
+    std::map<std::wstring, std::wstring> texts;
+    for (int c = 0; c < grid.GetColumnCount(); ++c) {
+        XStringW text;
+        grid.GetItemText(shown, grid.GetColumn(c), text);
+        texts[grid.GetColumn(c).name.c_str()] = text.c_str();
+    }
+    EXPECT_EQ(texts[L"value"], L"109.3876");
+    EXPECT_EQ(texts[L"previousvalue"], L"110.0700");
+    EXPECT_EQ(texts[L"updown"], L"-0.6824");
+    EXPECT_EQ(texts[L"percent"], L"-0.62%");
+
+    EXPECT_EQ(AssembleFinancePage::roundSignificant(1.2932 - 1.2529), 0.0403);
+    EXPECT_EQ(AssembleFinancePage::roundSignificant(-123456.78901234), -123456.789);
+    EXPECT_EQ(AssembleFinancePage::roundSignificant(0.0), 0.0);
 }
 
 TEST(PageData, AFailingStatementKeepsTheDatesTitlesAndRowsItHad) {

@@ -48,6 +48,18 @@ private:
     int refs_ = 0;
 };
 
+// The text the page's tooltip shows over the indicator window.
+std::wstring tipOver(PageHarness& h, HWND tool) {
+    wchar_t text[80] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V1_SIZE;
+    info.hwnd = GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = text;
+    SendMessageW(h.page->getRefreshTooltip(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
 // The host's value update hides the indicator; the refresh timer shows it again.
 void cycleIndicator(PageHarness& h) {
     PageHarness::raise("event_update_lastvalue", 11, 1, 1);
@@ -128,9 +140,10 @@ TEST(PageEvents, ValueUpdateReloadsQuietlyAndCyclesTheIndicator) {
     EXPECT_FALSE(indicatorShown(h));
     EXPECT_FALSE(h.page->getRefreshIndicator()->isAnimating());
 
-    // Sixty seconds later the timer brings it back.
+    // Sixty seconds later the timer brings it back, and it says what it waits for.
     SendMessageW(h.page->hwnd, WM_TIMER, AssembleFinancePage::kRefreshTimer, 0);
     EXPECT_TRUE(indicatorShown(h));
+    EXPECT_EQ(tipOver(h, h.page->getRefreshIndicator()->hwnd), L"等待行情更新");
 
     // Another kind hides without reloading; a state other than 1 does nothing at all.
     PageHarness::raise("event_update_lastvalue", 3, 1, 1);
@@ -232,6 +245,7 @@ TEST(PageTheme, ThemeChangeRebuildsTheIndicatorOnItsNextShowing) {
     EXPECT_EQ(size.right, 21);
     EXPECT_EQ(size.bottom, 13);
     EXPECT_TRUE(indicatorShown(h));
+    EXPECT_EQ(tipOver(h, rebuilt->hwnd), L"等待行情更新");
 
     // A theme without the image leaves the page without an indicator.
     other->data.clear();

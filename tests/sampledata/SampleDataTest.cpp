@@ -132,4 +132,29 @@ TEST(SampleFileTest, ValuesAreConsistent) {
     sqlite3_close(db);
 }
 
+TEST(SampleFileTest, HighValueProductsScaleOnlyTheirOwnValues) {
+    const std::wstring plain = TestFiles::path(L"plain.db"), high = TestFiles::path(L"high.db");
+    SampleOptions options = smallOptions(5);
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(plain, options, nullptr, &error)) << error;
+    options.highValueProducts = 4;
+    ASSERT_TRUE(writeSampleFile(high, options, nullptr, &error)) << error;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open_v2(TestFiles::utf8(high).c_str(), &db, SQLITE_OPEN_READONLY, nullptr));
+    const std::string attach = "attach '" + TestFiles::utf8(plain) + "' as plain";
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, attach.c_str(), nullptr, nullptr, nullptr));
+    // Four products changed, none of the fixed cases; the rows of every other one are the same.
+    EXPECT_EQ(4, scalar(db, "select count(distinct v.code) from tb_valuelist v join plain.tb_valuelist p "
+                            "using (code, date) where v.value <> p.value"));
+    EXPECT_EQ(0,
+              scalar(db, "select count(*) from tb_valuelist v join plain.tb_valuelist p using (code, date) "
+                         "where v.value <> p.value and v.code < '200018'"));
+    EXPECT_EQ(scalar(db, "select count(*) from plain.tb_valuelist"),
+              scalar(db, "select count(*) from tb_valuelist"));
+    // Issued at 10 and at 100: values on both sides of 10, and of 100.
+    EXPECT_GT(scalar(db, "select count(*) from tb_valuelist where value >= 10 and value < 100"), 0);
+    EXPECT_GT(scalar(db, "select count(*) from tb_valuelist where value >= 100"), 0);
+    sqlite3_close(db);
+}
+
 } // namespace
