@@ -347,3 +347,56 @@ TEST(ModuleDll, ClientExportsTheGridAsAUserWouldAndShipsTheArchiveSite) {
     EXPECT_EQ(refused.summary().back(), L"export not written: " + o.exportPath + L" (invalid path)");
     refused.shutdown();
 }
+
+TEST(ModuleDll, FilterStepsAFullBarRefusesAreSaidSo) {
+    SampleOptions options;
+    options.products = 30;
+    options.days = 10;
+    const std::wstring file = scratch(L"filters.db");
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    // A style (whose column has no condition yet) and a company (whose button is there).
+    std::wstring style, company;
+    {
+        Oracle oracle(file);
+        company = wide(oracle.rows("", "").begin()->second.company);
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open16(file.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(
+            db,
+            "select investstyle from tb_fund where fundtype = '集合理财产品' and isdellisting = 0 "
+            "and not isdeleted and investstyle is not null limit 1",
+            -1, &s, nullptr);
+        if (sqlite3_step(s) == SQLITE_ROW)
+            style = wide(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+    }
+    ASSERT_FALSE(style.empty());
+    ASSERT_FALSE(company.empty());
+
+    Client::ClientOptions o;
+    o.databasePath = file;
+    o.profileDir = scratch(L"filters_profile");
+    o.modulePath = L"mod_AssembleFinance.dll";
+    // Keyword steps until every condition id is taken, then one more, the style and the company.
+    for (int i = 0; i < 102; ++i)
+        o.filterSteps.push_back({true, L"", L"集合理财产品"});
+    o.filterSteps.push_back({false, L"投资风格", style});
+    o.filterSteps.push_back({false, L"基金公司", company});
+    Client::ClientSession session(o);
+    ASSERT_TRUE(session.start());
+    ASSERT_TRUE(session.module().ok());
+    EXPECT_FALSE(session.applyFilters());
+    std::vector<std::wstring> steps;
+    for (const std::wstring& line : session.summary())
+        if (line.find(L"applied") != std::wstring::npos)
+            steps.push_back(line);
+    ASSERT_EQ(steps.size(), 104u);
+    EXPECT_EQ(steps[100], L"keywords \"集合理财产品\" applied");
+    EXPECT_EQ(steps[101], L"keywords \"集合理财产品\" not applied (no more conditions)");
+    EXPECT_EQ(steps[102], L"filter 投资风格 = " + style + L" not applied (no more conditions)");
+    EXPECT_EQ(steps[103], L"filter 基金公司 = " + company + L" applied");
+    session.shutdown();
+}
