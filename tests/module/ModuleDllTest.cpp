@@ -41,7 +41,7 @@ std::wstring wide(const std::string& utf8) {
 class Oracle {
 public:
     struct Row {
-        std::string code, company, createdate;
+        std::string code, company, createdate, style;
         std::optional<double> endValue, endTotal, beginValue, beginTotal, dividend;
         std::optional<int> buyState, redeemState;
     };
@@ -49,13 +49,14 @@ public:
     explicit Oracle(const std::wstring& file) {
         EXPECT_EQ(sqlite3_open16(file.c_str(), &db_), SQLITE_OK);
         each("select f.code, f.createdate, (select name from tb_investadvisor where guid = f.companyguid and "
-             "not isdeleted) from tb_fund f where f.fundtype = '集合理财产品' and f.isdellisting = 0 and not "
-             "f.isdeleted",
+             "not isdeleted), f.investstyle from tb_fund f where f.fundtype = '集合理财产品' and "
+             "f.isdellisting = 0 and not f.isdeleted",
              [&](sqlite3_stmt* s) {
                  Row r;
                  r.code = text(s, 0);
                  r.createdate = text(s, 1);
                  r.company = text(s, 2);
+                 r.style = text(s, 3);
                  products_[r.code] = r;
              });
         each("select v.date from tb_valuelist v join tb_fund f on f.code = v.code where not v.isdeleted and "
@@ -357,21 +358,9 @@ TEST(ModuleDll, FilterStepsAFullBarRefusesAreSaidSo) {
     ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
     // A style (whose column has no condition yet) and a company (whose button is there).
     std::wstring style, company;
-    {
-        Oracle oracle(file);
-        company = wide(oracle.rows("", "").begin()->second.company);
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open16(file.c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(
-            db,
-            "select investstyle from tb_fund where fundtype = '集合理财产品' and isdellisting = 0 "
-            "and not isdeleted and investstyle is not null limit 1",
-            -1, &s, nullptr);
-        if (sqlite3_step(s) == SQLITE_ROW)
-            style = wide(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-        sqlite3_finalize(s);
-        sqlite3_close(db);
+    for (const auto& [code, row] : Oracle(file).rows("", "")) {
+        style = style.empty() ? wide(row.style) : style;
+        company = company.empty() ? wide(row.company) : company;
     }
     ASSERT_FALSE(style.empty());
     ASSERT_FALSE(company.empty());
