@@ -15,11 +15,12 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok
 
 have_cmd cmake || need+=(cmake)
 have_cmd ninja || need+=(ninja-build)
-# Both compilers come with the one package.
-{ have_cmd x86_64-w64-mingw32-g++-posix && have_cmd i686-w64-mingw32-g++-posix; } || need+=(mingw-w64)
+# Only the posix-thread compilers (mingw-w64 itself would bring the win32-thread ones too).
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
 [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
 # The 32-bit build's programs run as 32-bit processes of the same Wine (its i386 half).
 if [ "$client" != 64 ]; then
+  have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
   [ -x /usr/lib/wine/wine ] || need+=(wine32:i386)
 fi
 have_cmd Xvfb || need+=(xvfb)

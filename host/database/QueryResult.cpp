@@ -91,7 +91,8 @@ bool QueryResult::read(sqlite3_stmt* stmt) {
     const int columns = sqlite3_column_count(stmt);
     names_.clear();
     declared_.clear();
-    cells_.clear();
+    kinds_.clear();
+    values_.clear();
     text_.clear();
     std::vector<wchar_t> name;
     for (int c = 0; c < columns; ++c) {
@@ -109,43 +110,45 @@ bool QueryResult::read(sqlite3_stmt* stmt) {
         if (rc != SQLITE_ROW)
             return false;
         for (int c = 0; c < columns; ++c) {
-            Cell cell;
+            Kind kind = Kind::Null;
+            Value value{};
             switch (sqlite3_column_type(stmt, c)) {
             case SQLITE_INTEGER:
-                cell.kind = Kind::Integer;
-                cell.integer = sqlite3_column_int64(stmt, c);
+                kind = Kind::Integer;
+                value.integer = sqlite3_column_int64(stmt, c);
                 break;
             case SQLITE_FLOAT:
-                cell.kind = Kind::Real;
-                cell.real = sqlite3_column_double(stmt, c);
+                kind = Kind::Real;
+                value.real = sqlite3_column_double(stmt, c);
                 break;
             case SQLITE_TEXT: {
                 const unsigned char* text = sqlite3_column_text(stmt, c);
                 if (!text)
                     return false; // out of memory while converting
-                cell.kind = Kind::Text;
-                cell.text = text_.size();
+                kind = Kind::Text;
+                value.text = text_.size();
                 appendUtf16(text_, text, sqlite3_column_bytes(stmt, c));
                 break;
             }
             default: // NULL, and BLOBs, which no table column can show
                 break;
             }
-            cells_.push_back(cell);
+            kinds_.push_back(kind);
+            values_.push_back(value);
         }
     }
 }
 
 int QueryResult::rowCount() const {
-    return names_.empty() ? 0 : static_cast<int>(cells_.size() / names_.size());
+    return names_.empty() ? 0 : static_cast<int>(kinds_.size() / names_.size());
 }
 
 int QueryResult::columnType(int column) const {
     if (declared_[column] >= 0)
         return declared_[column];
     const size_t columns = names_.size();
-    for (size_t i = static_cast<size_t>(column); i < cells_.size(); i += columns) {
-        switch (cells_[i].kind) {
+    for (size_t i = static_cast<size_t>(column); i < kinds_.size(); i += columns) {
+        switch (kinds_[i]) {
         case Kind::Integer:
             return Data::ValueInteger;
         case Kind::Real:
@@ -159,19 +162,19 @@ int QueryResult::columnType(int column) const {
     return Data::ValueText;
 }
 
-void QueryResult::writeCell(const Cell& cell, Data::IDataItem& item) const {
-    switch (cell.kind) {
+void QueryResult::writeCell(Kind kind, const Value& value, Data::IDataItem& item) const {
+    switch (kind) {
     case Kind::Integer:
-        if (cell.integer >= INT_MIN && cell.integer <= INT_MAX)
-            item.setInt(static_cast<int>(cell.integer));
+        if (value.integer >= INT_MIN && value.integer <= INT_MAX)
+            item.setInt(static_cast<int>(value.integer));
         else
-            item.setDouble(static_cast<double>(cell.integer));
+            item.setDouble(static_cast<double>(value.integer));
         break;
     case Kind::Real:
-        item.setDouble(cell.real);
+        item.setDouble(value.real);
         break;
     case Kind::Text:
-        item.setText(text_.data() + cell.text);
+        item.setText(text_.data() + value.text);
         break;
     case Kind::Null:
         break; // a new row's cells are null already
@@ -197,12 +200,12 @@ void QueryResult::fill(Data::IDataTable* table, bool firstFill) const {
         }
     }
     table->reserveRows(rows);
-    const Cell* cell = cells_.data();
+    size_t cell = 0;
     for (int r = 0; r < rows; ++r) {
         Data::IDataRow& row = table->getRow(table->addRow());
         for (int c = 0; c < columns; ++c, ++cell) {
-            if (cell->kind != Kind::Null && target[c] >= 0)
-                writeCell(*cell, row.getItem(target[c]));
+            if (kinds_[cell] != Kind::Null && target[c] >= 0)
+                writeCell(kinds_[cell], values_[cell], row.getItem(target[c]));
         }
     }
     if (update)

@@ -32,19 +32,18 @@ public:
 
 private:
     enum class Kind : uint8_t { Null, Integer, Real, Text };
-    struct Cell {
-        Kind kind = Kind::Null;
-        union {
-            int64_t integer;
-            double real;
-            size_t text; // offset of a zero-terminated text in text_
-        };
+    // A cell's value; its kind is kept apart, so that a cell takes 9 bytes rather than 16.
+    union Value {
+        int64_t integer;
+        double real;
+        size_t text; // offset of a zero-terminated text in text_
     };
 
-    void writeCell(const Cell& cell, Data::IDataItem& item) const;
+    void writeCell(Kind kind, const Value& value, Data::IDataItem& item) const;
 
     std::vector<std::wstring> names_;
     std::vector<int> declared_;
-    std::vector<Cell> cells_;
+    std::vector<Kind> kinds_;
+    std::vector<Value> values_;
     std::vector<wchar_t> text_;
 };

@@ -13,23 +13,6 @@ bool holdsStatement(sqlite3* db, const char* text) {
     return sqlite3_prepare_v2(db, text, -1, rest.out(), nullptr) != SQLITE_OK || rest.get();
 }
 
-// Marks the database busy filling for the life of one query.
-class FillingMark final {
-public:
-    explicit FillingMark(bool& flag) : flag_(flag), outer_(!flag) { flag_ = true; }
-    ~FillingMark() {
-        if (outer_)
-            flag_ = false;
-    }
-    FillingMark(const FillingMark&) = delete;
-    FillingMark& operator=(const FillingMark&) = delete;
-    bool outer() const { return outer_; }
-
-private:
-    bool& flag_;
-    bool outer_;
-};
-
 } // namespace
 
 XComPtr<IDatabase> SqliteDatabase::open(const wchar_t* file, int busyTimeoutMs) {
@@ -122,10 +105,9 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
     // host's writer waiting for the rest of the session.
     if (sqlite3_column_count(stmt.get()) == 0)
         return false;
-    // A listener told of the fill may query again; that nested query gets buffers of its own.
-    FillingMark mark(filling_);
-    QueryResult nested;
-    QueryResult& result = mark.outer() ? result_ : nested;
+    // The rows wait here until the statement has finished; the buffers go once the table has
+    // them, so the client does not hold a second copy of its largest table between loads.
+    QueryResult result;
     if (!result.read(stmt.get()))
         return false;
     result.fill(table, firstFill);

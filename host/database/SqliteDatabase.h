@@ -29,7 +29,4 @@ private:
 
     std::atomic<int> refs_{1};
     sqlite3* db_ = nullptr;
-    // Kept between queries: a reload of the same table then reuses the buffers' memory.
-    QueryResult result_;
-    bool filling_ = false;
 };

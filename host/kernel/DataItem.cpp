@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include "DataTable.h"
+#include "CellStore.h"
 
 namespace Data {
 
@@ -93,56 +93,28 @@ NullItem& NullItem::instance() {
     return item;
 }
 
-// The value's bytes move as they are: a short text is held in them, a long one pointed to.
-DataItem::DataItem(DataItem&& other) noexcept : table_(other.table_), gb_(other.gb_), kind_(other.kind_) {
-    std::memcpy(short_, other.short_, sizeof short_);
-    other.gb_ = nullptr;
-    other.kind_ = KindNull;
+double DataItem::real() const {
+    double value;
+    std::memcpy(&value, &bits_, sizeof value);
+    return value;
 }
 
-DataItem& DataItem::operator=(DataItem&& other) noexcept {
-    if (this != &other) {
-        clearValue();
-        table_ = other.table_;
-        std::memcpy(short_, other.short_, sizeof short_);
-        gb_ = other.gb_;
-        kind_ = other.kind_;
-        other.gb_ = nullptr;
-        other.kind_ = KindNull;
-    }
-    return *this;
-}
-
-DataItem::~DataItem() {
-    clearValue();
-}
-
-void DataItem::clearValue() {
-    if (kind_ == KindText)
-        std::free(text_);
-    std::free(gb_);
-    gb_ = nullptr;
-    kind_ = KindNull;
-}
-
-void DataItem::changed() {
-    if (table_)
-        table_->cellChanged();
+void DataItem::store(uint64_t bits) {
+    CellStore& cells = CellStore::of(this);
+    if (isText())
+        cells.dropText(std::wcslen(text()));
+    bits_ = bits;
+    cells.changed();
 }
 
 XStringW DataItem::getText() const {
-    switch (kind_) {
-    case KindText:
-        return XStringW(text_);
-    case KindShortText:
-        return XStringW(short_);
-    case KindReal:
-        return numberText(real_);
-    case KindInteger:
-        return XStringW::format(L"%d", integer_);
-    default:
-        return XStringW();
-    }
+    if (isText())
+        return XStringW(text());
+    if (isReal())
+        return numberText(real());
+    if (isInteger())
+        return XStringW::format(L"%d", integer());
+    return XStringW();
 }
 
 void DataItem::readText(XStringW& out) const {
@@ -151,8 +123,8 @@ void DataItem::readText(XStringW& out) const {
     int length = 0;
     if (text) {
         length = int(std::wcslen(text));
-    } else if (kind_ == KindReal) {
-        length = numberChars(real_, number);
+    } else if (isReal()) {
+        length = numberChars(real(), number);
         text = number;
     } else {
         out = getText();
@@ -163,25 +135,21 @@ void DataItem::readText(XStringW& out) const {
 }
 
 double DataItem::getDouble() const {
-    switch (kind_) {
-    case KindText:
-    case KindShortText: {
+    if (isReal())
+        return real();
+    if (isInteger())
+        return integer();
+    if (isText()) {
         bool ok = false;
-        double v = parseNumber(storedText(), &ok);
+        double v = parseNumber(text(), &ok);
         return ok ? v : 0;
     }
-    case KindReal:
-        return real_;
-    case KindInteger:
-        return integer_;
-    default:
-        return 0;
-    }
+    return 0;
 }
 
 int DataItem::getInt() const {
-    if (kind_ == KindInteger)
-        return integer_;
+    if (isInteger())
+        return integer();
     double v = getDouble();
     if (std::isnan(v))
         return 0;
@@ -193,78 +161,57 @@ int DataItem::getInt() const {
 }
 
 void DataItem::setText(const wchar_t* text) {
-    clearValue();
-    if (text && *text) {
-        size_t n = std::wcslen(text) + 1;
-        if (n <= size_t(kShortText)) {
-            std::wmemcpy(short_, text, n);
-            kind_ = KindShortText;
-        } else if (auto* copy = static_cast<wchar_t*>(std::malloc(n * sizeof(wchar_t)))) {
-            std::wmemcpy(copy, text, n);
-            text_ = copy;
-            kind_ = KindText;
-        }
+    if (!text || !*text) {
+        store(kNull);
+        return;
     }
-    changed();
+    int row = 0, column = 0;
+    CellStore::place(this, row, column);
+    const wchar_t* kept = CellStore::of(this).keepText(text, std::wcslen(text), column);
+    store((kTextTag << kTagShift) | uint64_t(uintptr_t(kept)));
 }
 
 void DataItem::setDouble(double value) {
-    clearValue();
-    real_ = value;
-    kind_ = KindReal;
-    changed();
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    // A NaN that looks like a tag is stored as the plain quiet NaN: still NaN, never a tag.
+    if ((bits >> kTagShift) >= kNullTag && (bits >> kTagShift) <= kTextTag)
+        bits = 0x7FF8000000000000ull;
+    store(bits);
 }
 
 void DataItem::setInt(int value) {
-    clearValue();
-    integer_ = value;
-    kind_ = KindInteger;
-    changed();
+    store((kIntegerTag << kTagShift) | uint64_t(uint32_t(value)));
 }
 
 void DataItem::setNull() {
-    clearValue();
-    changed();
+    store(kNull);
 }
 
 bool DataItem::numberKey(double& value) const {
-    switch (kind_) {
-    case KindReal:
-        value = real_;
+    if (isReal()) {
+        value = real();
         return !std::isnan(value);
-    case KindInteger:
-        value = integer_;
+    }
+    if (isInteger()) {
+        value = integer();
         return true;
-    case KindText:
-    case KindShortText: {
+    }
+    if (isText()) {
         bool ok = false;
-        value = parseNumber(storedText(), &ok);
+        value = parseNumber(text(), &ok);
         return ok && !std::isnan(value);
     }
-    default:
-        return false;
-    }
+    return false;
 }
 
 const char* DataItem::gbKey() const {
-    if (kind_ == KindNull)
+    if (isNull())
         return nullptr;
-    if (!gb_) {
-        XStringW numberForm;
-        const wchar_t* text = storedText();
-        if (!isText()) {
-            numberForm = getText();
-            text = numberForm.c_str();
-        }
-        int n = WideCharToMultiByte(936, 0, text, -1, nullptr, 0, nullptr, nullptr);
-        if (n <= 0)
-            return "";
-        gb_ = static_cast<char*>(std::malloc(size_t(n)));
-        if (!gb_)
-            return "";
-        WideCharToMultiByte(936, 0, text, -1, gb_, n, nullptr, nullptr);
-    }
-    return gb_;
+    if (isText())
+        return CellStore::of(this).gbKey(this, text());
+    const XStringW number = getText();
+    return CellStore::of(this).gbKey(this, number.c_str());
 }
 
 } // namespace Data

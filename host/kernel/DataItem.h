@@ -1,4 +1,4 @@
-// A cell of a data table: null, a text, a real or an integer.
+// A cell of a data table: null, a text, a real or an integer, held in one 64-bit word.
 #pragma once
 
 #include <cstdint>
@@ -6,18 +6,19 @@
 
 namespace Data {
 
-class DataTable;
+class CellStore;
 
+// The value is one 64-bit word: a real is its own bits; null, an integer and a text (a pointer to
+// a copy the table's CellStore keeps) are quiet NaNs with a tag in the top 16 bits that no real
+// stored here carries (a NaN of that form is stored as the plain quiet NaN). A cell lives only in
+// a CellStore chunk, which tells it its table.
 class DataItem final : public IDataItem {
 public:
-    explicit DataItem(DataTable* table) : table_(table) {}
-    DataItem(DataItem&& other) noexcept;
-    DataItem& operator=(DataItem&& other) noexcept;
+    DataItem() = default;
     DataItem(const DataItem&) = delete;
     DataItem& operator=(const DataItem&) = delete;
-    ~DataItem();
 
-    bool isNull() const override { return kind_ == KindNull; }
+    bool isNull() const override { return bits_ == kNull; }
     XStringW getText() const override;
     // A text is copied into out's own storage, without a text of its own on the way.
     void readText(XStringW& out) const override;
@@ -29,36 +30,33 @@ public:
     void setNull() override;
 
     // The stored text of a text cell, otherwise null (no conversion, no allocation). Valid
-    // until the cell changes or moves.
-    const wchar_t* storedText() const {
-        return kind_ == KindShortText ? short_ : kind_ == KindText ? text_ : nullptr;
-    }
+    // until a cell of the table changes or its rows are cleared.
+    const wchar_t* storedText() const { return isText() ? text() : nullptr; }
     // The value as a number for ordering; false for null, NaN and texts that are not numbers.
     bool numberKey(double& value) const;
-    // The text as GB2312 bytes, converted once and kept until the cell changes; null for a
-    // null cell. Sorting 100,000 texts would otherwise convert every text on every sort.
+    // The text as GB2312 bytes, converted once and kept until a cell of the table changes; null
+    // for a null cell. Sorting 100,000 texts would otherwise convert every text on every sort.
     const char* gbKey() const;
 
 private:
-    // Texts of up to kShortText - 1 units (codes, states, types: most cells of a product table)
-    // live in the cell itself; a fill of 100,000 rows would otherwise make and later free a heap
-    // block for each of them.
-    static constexpr int kShortText = 8;
-    enum Kind : unsigned char { KindNull, KindText, KindShortText, KindReal, KindInteger };
+    friend class CellStore;
 
-    bool isText() const { return kind_ == KindText || kind_ == KindShortText; }
-    void clearValue();
-    void changed();
+    static constexpr uint64_t kTagShift = 48;
+    static constexpr uint64_t kNullTag = 0xFFF9, kIntegerTag = 0xFFFA, kTextTag = 0xFFFB;
+    static constexpr uint64_t kNull = kNullTag << kTagShift;
+    static constexpr uint64_t kPayload = (uint64_t(1) << kTagShift) - 1;
 
-    DataTable* table_;
-    union {
-        double real_;
-        int integer_;
-        wchar_t* text_; // KindText: a heap block of its own
-        wchar_t short_[kShortText];
-    };
-    mutable char* gb_ = nullptr;
-    Kind kind_ = KindNull;
+    uint64_t tag() const { return bits_ >> kTagShift; }
+    bool isText() const { return tag() == kTextTag; }
+    bool isInteger() const { return tag() == kIntegerTag; }
+    bool isReal() const { return tag() < kNullTag || tag() > kTextTag; }
+    const wchar_t* text() const { return reinterpret_cast<const wchar_t*>(uintptr_t(bits_ & kPayload)); }
+    double real() const;
+    int integer() const { return int(uint32_t(bits_)); }
+    // Replaces the value; a text written over is handed back to the store.
+    void store(uint64_t bits);
+
+    uint64_t bits_ = kNull;
 };
 
 // The cell of a missing row or column: always null, ignores writes.

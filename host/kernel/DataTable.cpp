@@ -1,8 +1,5 @@
 #include "DataTable.h"
 
-#include <cstdint>
-#include <new>
-
 namespace Data {
 
 IDataRow& DataTable::getRow(int index) {
@@ -40,13 +37,13 @@ void DataTable::endUpdate() {
 
 void DataTable::clear(int) {
     rows_.clear();
-    blockUsed_ = 0;
+    cells_.clear();
     changed();
 }
 
 void DataTable::reset() {
     rows_.clear();
-    blockUsed_ = 0;
+    cells_.clear();
     columnIndex_.clear();
     columns_.clear();
     changed();
@@ -61,49 +58,36 @@ int DataTable::addColumn(const wchar_t* name, int valueType) {
         columns_[size_t(existing)]->setValueType(valueType);
         return existing;
     }
+    if (!rows_.empty()) {
+        // Every row gets the new cell: the rows move into rows one cell wider.
+        std::vector<DataItem*> cells;
+        cells.reserve(rows_.size());
+        for (DataRow& row : rows_)
+            cells.push_back(row.cells());
+        cells_.widen(cells.data(), int(cells.size()), int(columns_.size()));
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            rows_[i].cells() = cells[i];
+            rows_[i].widened();
+        }
+    }
     columns_.push_back(std::make_unique<DataColumn>(name, valueType));
     int index = int(columns_.size()) - 1;
     columnIndex_[std::wstring_view(columns_.back()->name())] = index;
-    for (DataRow& row : rows_)
-        row.addItem();
     changed();
     return index;
 }
 
 int DataTable::addRow() {
-    const size_t columns = columns_.size();
-    if (columns > 0 && block_ && blockCapacity_ - blockUsed_ >= columns) {
-        DataItem* cells = block_.get() + blockUsed_;
-        for (size_t i = 0; i < columns; ++i)
-            new (cells + i) DataItem(this);
-        rows_.emplace_back(this, cells, int(columns));
-        blockUsed_ += columns;
-    } else {
-        rows_.emplace_back(this, int(columns));
-    }
+    const int columns = int(columns_.size());
+    rows_.emplace_back(this, cells_.takeRow(columns), columns);
     changed();
     return int(rows_.size()) - 1;
 }
 
 void DataTable::reserveRows(int count) {
     // Rows live in a deque, which needs no reservation to keep their addresses; this only
-    // prepares the block for their cells. Rows already in the block keep it as it is.
-    const size_t columns = columns_.size();
-    if (count <= 0 || columns == 0 || blockUsed_ > 0)
-        return;
-    const size_t need = size_t(count) * columns;
-    if (need > SIZE_MAX / sizeof(DataItem))
-        return;
-    // A much smaller fill gives the memory back rather than holding on to the largest one.
-    if (blockCapacity_ >= need && blockCapacity_ / 2 <= need)
-        return;
-    block_.reset();
-    blockCapacity_ = 0;
-    // Without a block the rows get cells of their own, as before.
-    if (void* memory = std::malloc(need * sizeof(DataItem))) {
-        block_.reset(static_cast<DataItem*>(memory));
-        blockCapacity_ = need;
-    }
+    // prepares the chunks for their cells.
+    cells_.reserve(count, int(columns_.size()));
 }
 
 const DataItem* DataTable::cellAt(int row, int column) const {

@@ -1,12 +1,12 @@
 // "Data.DataTable": rows of cells under named, typed columns.
 #pragma once
 
-#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+#include "CellStore.h"
 #include "DataColumn.h"
 #include "DataRow.h"
 #include "DataSource.h"
@@ -42,17 +42,8 @@ private:
     void changed();
     void notify();
 
-    struct FreeBlock {
-        void operator()(void* block) const { std::free(block); }
-    };
-
-    // The cells of the rows added after reserveRows, in one block: one allocation per fill
-    // instead of one per row. Clearing the rows keeps the block, so a refill of about the same
-    // size writes into memory that is already there. Declared before rows_, which destroy
-    // their cells in it.
-    std::unique_ptr<DataItem, FreeBlock> block_;
-    size_t blockCapacity_ = 0; // cells
-    size_t blockUsed_ = 0;     // cells handed to rows since the rows were last cleared
+    // Declared before the rows, whose cells live in it.
+    CellStore cells_{this};
     // Rows and columns stay at one address while others are added (cells are borrowed).
     std::deque<DataRow> rows_;
     std::vector<std::unique_ptr<DataColumn>> columns_;
