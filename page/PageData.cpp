@@ -64,6 +64,25 @@ double AssembleFinancePage::growthValue(double end, double begin, double dividen
     if (!(std::fabs(growth) > scale * 1e-10))
         return 0.0;
     // Ten significant digits: "1.2932 - 1.2529" reads 0.0403, not 0.040299999999999975.
+    // Most growths are scaled to ten digits before the point, rounded and scaled back: powers of
+    // ten up to 10^15 are exact, so the quotient is the double nearest the rounded decimal, as
+    // reading its text gives it, at a fraction of the cost. A scaled value whose fraction lies
+    // too near a half (or outside ten digits) takes the decimal way.
+    static const double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = std::fabs(growth);
+    if (magnitude >= 1e-6 && magnitude < 1e9) {
+        int exponent = 0; // of the magnitude's leading digit, -6 to 8
+        while (exponent < 8 && magnitude >= kPowers[exponent + 1])
+            ++exponent;
+        while (exponent > -6 && magnitude * kPowers[-exponent] < 1.0)
+            --exponent;
+        const double scale = kPowers[9 - exponent];
+        const double scaled = growth * scale;
+        const double fraction = std::fabs(scaled - std::trunc(scaled));
+        if (std::fabs(scaled) >= 1e9 && std::fabs(scaled) < 1e10 && std::fabs(fraction - 0.5) > 1e-4)
+            return std::nearbyint(scaled) / scale;
+    }
     char digits[32];
     const std::to_chars_result written =
         std::to_chars(digits, digits + sizeof digits, growth, std::chars_format::scientific, 9);

@@ -101,6 +101,7 @@ double stepRaw(sqlite3* raw, const std::vector<std::wstring>& statements, double
     const double start = nowMs();
     for (const std::wstring& sql : statements) {
         const XStringA text = XStringW(sql.c_str()).toUtf8();
+        bench::MappedLikeHost mapped(raw);
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(raw, text.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
             std::fprintf(stderr, "bench_client: %s\n", sqlite3_errmsg(raw));

@@ -91,6 +91,7 @@ int main() {
     int rawRows = 0;
     double sink = 0;
     auto stepRaw = [&] {
+        bench::MappedLikeHost mapped(raw);
         rawRows = bench::stepAllColumns(stmt, sink);
         sqlite3_reset(stmt);
     };

@@ -27,3 +27,11 @@ constexpr int kDefaultBusyTimeoutMs = 2000;
 // products reads, so every load read them all from the file again, and the time per product grew
 // with the market.
 constexpr int kPageCacheKiB = 65536;
+
+// How much of a database file on a local fixed drive a query reads through a mapping of the file
+// (SQLite's mmap_size) rather than by read calls into the page cache. The mapping lasts while the
+// query runs: pages come straight from the system's file cache (no read call through Wine, no
+// private copy), and between queries nothing holds the file mapped, so a writer elsewhere can
+// still truncate it. A drive that can vanish (removable, network) keeps read calls: a failed read
+// of a mapped page ends the process instead of failing the query.
+constexpr long long kMappedReadBytes = 256LL * 1024 * 1024;

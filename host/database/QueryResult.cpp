@@ -1,6 +1,8 @@
 #include "QueryResult.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -18,14 +20,26 @@ bool containsNoCase(const char* text, const char* needle) {
     return false;
 }
 
-// Appends UTF-8 text as UTF-16 plus a terminating zero. Malformed bytes become U+FFFD. The
-// buffer grows once per text (UTF-16 never needs more units than UTF-8 has bytes).
-void appendUtf16(std::vector<wchar_t>& buffer, const unsigned char* s, int length) {
-    const size_t base = buffer.size();
-    buffer.resize(base + static_cast<size_t>(length) + 1);
-    wchar_t* out = buffer.data() + base;
+// Writes UTF-8 text as UTF-16 plus a terminating zero at buffer[used] and returns the units
+// used after it. Malformed bytes become U+FFFD. UTF-16 never needs more units than UTF-8 has
+// bytes; the buffer only grows (doubling), so a reload writes into units already there.
+size_t appendUtf16(std::vector<wchar_t>& buffer, size_t used, const unsigned char* s, int length) {
+    const size_t need = used + static_cast<size_t>(length) + 1;
+    if (buffer.size() < need)
+        buffer.resize(std::max(need, buffer.size() * 2));
+    wchar_t* out = buffer.data() + used;
     const unsigned char* end = s + length;
     while (s < end) {
+        // Eight ASCII bytes at a time: codes, dates and letters are most of a product's text.
+        uint64_t eight;
+        while (end - s >= 8 && (std::memcpy(&eight, s, 8), (eight & 0x8080808080808080ull) == 0)) {
+            for (int i = 0; i < 8; ++i)
+                out[i] = static_cast<wchar_t>(s[i]);
+            out += 8;
+            s += 8;
+        }
+        if (s == end)
+            break;
         unsigned c = *s;
         if (c < 0x80) {
             *out++ = static_cast<wchar_t>(c);
@@ -66,7 +80,7 @@ void appendUtf16(std::vector<wchar_t>& buffer, const unsigned char* s, int lengt
         }
     }
     *out++ = 0;
-    buffer.resize(static_cast<size_t>(out - buffer.data()));
+    return static_cast<size_t>(out - buffer.data());
 }
 
 } // namespace
@@ -93,12 +107,11 @@ bool QueryResult::read(sqlite3_stmt* stmt) {
     declared_.clear();
     kinds_.clear();
     values_.clear();
-    text_.clear();
+    textUsed_ = 0;
     std::vector<wchar_t> name;
     for (int c = 0; c < columns; ++c) {
         const char* text = sqlite3_column_name(stmt, c);
-        name.clear();
-        appendUtf16(name, reinterpret_cast<const unsigned char*>(text ? text : ""),
+        appendUtf16(name, 0, reinterpret_cast<const unsigned char*>(text ? text : ""),
                     text ? static_cast<int>(std::strlen(text)) : 0);
         names_.emplace_back(name.data());
         declared_.push_back(typeFromDeclared(sqlite3_column_decltype(stmt, c)));
@@ -126,8 +139,12 @@ bool QueryResult::read(sqlite3_stmt* stmt) {
                 if (!text)
                     return false; // out of memory while converting
                 kind = Kind::Text;
-                value.text = text_.size();
-                appendUtf16(text_, text, sqlite3_column_bytes(stmt, c));
+                const size_t offset = textUsed_;
+                textUsed_ = appendUtf16(text_, textUsed_, text, sqlite3_column_bytes(stmt, c));
+                if (textUsed_ > UINT32_MAX)
+                    return false; // beyond what a result can hold
+                value.text.offset = uint32_t(offset);
+                value.text.length = uint32_t(textUsed_ - 1 - offset);
                 break;
             }
             default: // NULL, and BLOBs, which no table column can show
@@ -174,7 +191,7 @@ void QueryResult::writeCell(Kind kind, const Value& value, Data::IDataItem& item
         item.setDouble(value.real);
         break;
     case Kind::Text:
-        item.setText(text_.data() + value.text);
+        item.setText(text_.data() + value.text.offset);
         break;
     case Kind::Null:
         break; // a new row's cells are null already
@@ -200,6 +217,19 @@ void QueryResult::fill(Data::IDataTable* table, bool firstFill) const {
         }
     }
     table->reserveRows(rows);
+    Data::RowBatch batch;
+    batch.rows = rows;
+    batch.columns = columns;
+    batch.target = target.data();
+    batch.kinds = kinds_.data();
+    batch.values = values_.data();
+    batch.texts = text_.data();
+    if (rows > 0 && appendRowBatch(table, batch)) {
+        if (update)
+            update->commit();
+        return;
+    }
+    // A table of another library takes its cells one by one.
     size_t cell = 0;
     for (int r = 0; r < rows; ++r) {
         Data::IDataRow& row = table->getRow(table->addRow());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "Data.h"
+#include "host/kernel/RowBatch.h"
 
 struct sqlite3_stmt;
 
@@ -31,13 +32,10 @@ public:
     static int typeFromDeclared(const char* declared);
 
 private:
-    enum class Kind : uint8_t { Null, Integer, Real, Text };
-    // A cell's value; its kind is kept apart, so that a cell takes 9 bytes rather than 16.
-    union Value {
-        int64_t integer;
-        double real;
-        size_t text; // offset of a zero-terminated text in text_
-    };
+    // A cell's kind is kept apart from its value, so that a cell takes 9 bytes rather than 16;
+    // a kernel table takes the rows in this form at once (RowBatch).
+    using Kind = Data::BatchKind;
+    using Value = Data::BatchValue;
 
     void writeCell(Kind kind, const Value& value, Data::IDataItem& item) const;
 
@@ -45,5 +43,6 @@ private:
     std::vector<int> declared_;
     std::vector<Kind> kinds_;
     std::vector<Value> values_;
-    std::vector<wchar_t> text_;
+    std::vector<wchar_t> text_; // the first textUsed_ units are this result's texts
+    size_t textUsed_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "SqliteDatabase.h"
 
+#include <windows.h>
 #include <sqlite3.h>
 #include <cstdio>
 #include "HostDatabase.h"
@@ -12,6 +13,52 @@ bool holdsStatement(sqlite3* db, const char* text) {
     SqliteStatement rest;
     return sqlite3_prepare_v2(db, text, -1, rest.out(), nullptr) != SQLITE_OK || rest.get();
 }
+
+// Marks the database busy filling for the life of one query.
+class FillingMark final {
+public:
+    explicit FillingMark(bool& flag) : flag_(flag), outer_(!flag) { flag_ = true; }
+    ~FillingMark() {
+        if (outer_)
+            flag_ = false;
+    }
+    FillingMark(const FillingMark&) = delete;
+    FillingMark& operator=(const FillingMark&) = delete;
+    bool outer() const { return outer_; }
+
+private:
+    bool& flag_;
+    bool outer_;
+};
+
+// Whether the file lies on a local fixed drive (see kMappedReadBytes).
+bool onFixedDrive(const wchar_t* file) {
+    wchar_t volume[MAX_PATH + 1] = {};
+    return GetVolumePathNameW(file, volume, MAX_PATH) && GetDriveTypeW(volume) == DRIVE_FIXED;
+}
+
+// Maps the file for reads while it lives (a statement declared after it is finalized first).
+class MappedReads final {
+public:
+    MappedReads(sqlite3* db, bool on) : db_(on ? db : nullptr) {
+        if (db_)
+            setSize(kMappedReadBytes);
+    }
+    ~MappedReads() {
+        if (db_)
+            setSize(0);
+    }
+    MappedReads(const MappedReads&) = delete;
+    MappedReads& operator=(const MappedReads&) = delete;
+
+private:
+    void setSize(long long bytes) {
+        char pragma[48];
+        std::snprintf(pragma, sizeof pragma, "pragma mmap_size = %lld", bytes);
+        sqlite3_exec(db_, pragma, nullptr, nullptr, nullptr);
+    }
+    sqlite3* db_;
+};
 
 } // namespace
 
@@ -69,6 +116,7 @@ bool SqliteDatabase::openFile(const wchar_t* file, int busyTimeoutMs) {
         return false;
     }
     db_ = db;
+    mappedReads_ = onFixedDrive(file);
     return true;
 }
 
@@ -92,6 +140,7 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
     // Narrow literals in the statement (GB2312 in the module's resources) arrive here as UTF-16
     // and reach SQLite as UTF-8, the encoding the database stores.
     const XStringA text = XStringW(sql).toUtf8();
+    MappedReads mapped(db_, mappedReads_);
     SqliteStatement stmt;
     const char* tail = nullptr;
     if (sqlite3_prepare_v2(db_, text.c_str(), text.length() + 1, stmt.out(), &tail) != SQLITE_OK ||
@@ -105,9 +154,10 @@ bool SqliteDatabase::run(const wchar_t* sql, Data::IDataTable* table, bool first
     // host's writer waiting for the rest of the session.
     if (sqlite3_column_count(stmt.get()) == 0)
         return false;
-    // The rows wait here until the statement has finished; the buffers go once the table has
-    // them, so the client does not hold a second copy of its largest table between loads.
-    QueryResult result;
+    // A listener told of the fill may query again; that nested query gets buffers of its own.
+    FillingMark mark(filling_);
+    QueryResult nested;
+    QueryResult& result = mark.outer() ? result_ : nested;
     if (!result.read(stmt.get()))
         return false;
     result.fill(table, firstFill);

@@ -29,4 +29,8 @@ private:
 
     std::atomic<int> refs_{1};
     sqlite3* db_ = nullptr;
+    bool mappedReads_ = false; // the file lies on a local fixed drive
+    // Kept between queries: a reload of the same table then reuses the buffers' memory.
+    QueryResult result_;
+    bool filling_ = false;
 };

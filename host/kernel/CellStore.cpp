@@ -1,6 +1,7 @@
 #include "CellStore.h"
 
 #include <windows.h>
+#include <climits>
 #include <cstring>
 #include <new>
 #include "DataItem.h"
@@ -12,6 +13,7 @@ namespace {
 
 // A column keeps looking its texts up until it has this many different ones.
 constexpr size_t kInternLimit = 512;
+constexpr size_t kInternSlots = 2 * kInternLimit;
 
 } // namespace
 
@@ -162,23 +164,61 @@ void CellStore::clear() {
     gbBytes_.clear();
 }
 
+void CellStore::assign(DataItem& cell, int column, BatchKind kind, const BatchValue& value,
+                       const wchar_t* texts) {
+    switch (kind) {
+    case BatchKind::Integer:
+        cell.bits_ = value.integer >= INT_MIN && value.integer <= INT_MAX
+                         ? DataItem::integerBits(int(value.integer))
+                         : DataItem::realBits(double(value.integer));
+        break;
+    case BatchKind::Real:
+        cell.bits_ = DataItem::realBits(value.real);
+        break;
+    case BatchKind::Text:
+        if (value.text.length > 0)
+            cell.bits_ = DataItem::textBits(keepText(texts + value.text.offset, value.text.length, column));
+        break;
+    case BatchKind::Null:
+        break;
+    }
+}
+
 const wchar_t* CellStore::keepText(const wchar_t* text, size_t length, int column) {
     if (column >= 0 && size_t(column) >= interned_.size())
         interned_.resize(size_t(column) + 1);
-    Interned* values = column >= 0 ? &interned_[size_t(column)] : nullptr;
-    if (values && !values->off) {
-        auto found = values->values.find(std::wstring_view(text, length));
-        if (found != values->values.end())
-            return found->second;
+    Interned* values = column >= 0 && !interned_[size_t(column)].off ? &interned_[size_t(column)] : nullptr;
+    Interned::Slot* slot = nullptr;
+    uint32_t hash = 0;
+    if (values) {
+        // The length and three units: a column keeps at most kInternLimit values, and a
+        // collision costs one comparison more.
+        hash = uint32_t(length) * 0x9E3779B1u;
+        for (size_t i : {size_t(0), length / 2, length - 1})
+            hash = (hash ^ uint32_t(text[i])) * 0x85EBCA6Bu;
+        hash ^= hash >> 15;
+        if (!values->slots)
+            values->slots = std::make_unique<Interned::Slot[]>(kInternSlots);
+        for (size_t i = hash & (kInternSlots - 1);; i = (i + 1) & (kInternSlots - 1)) {
+            slot = &values->slots[i];
+            if (!slot->text)
+                break;
+            if (slot->hash == hash && slot->length == length &&
+                std::memcmp(slot->text, text, length * sizeof(wchar_t)) == 0)
+                return slot->text;
+        }
     }
     wchar_t* kept = texts_.take(length + 1);
-    std::memcpy(kept, text, (length + 1) * sizeof(wchar_t));
-    if (values && !values->off) {
-        if (values->values.size() < kInternLimit) {
-            values->values.emplace(std::wstring_view(kept, length), kept);
+    std::memcpy(kept, text, length * sizeof(wchar_t));
+    kept[length] = 0;
+    if (values) {
+        if (values->count < kInternLimit) {
+            *slot = Interned::Slot{kept, uint32_t(length), hash};
+            ++values->count;
         } else {
+            // A column of many values: its texts are not looked up any more.
             values->off = true;
-            values->values = {};
+            values->slots.reset();
         }
     }
     return kept;
@@ -205,7 +245,7 @@ void CellStore::compactTexts() {
                 continue;
             const wchar_t* text = cell.text();
             const wchar_t* kept = keepText(text, std::wcslen(text), int(c % size_t(chunk->width)));
-            cell.bits_ = (DataItem::kTextTag << DataItem::kTagShift) | uint64_t(uintptr_t(kept));
+            cell.bits_ = DataItem::textBits(kept);
         }
     }
     gbKeys_.clear();

@@ -13,9 +13,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string_view>
 #include <unordered_map>
 #include <vector>
+#include "RowBatch.h"
 
 namespace Data {
 
@@ -49,6 +49,9 @@ public:
     // Every cell and text given out is gone. The chunks stay for the rows of the next fill, unless
     // the last fill used less than half of them.
     void clear();
+
+    // Writes a value of a batch into a new row's cell of `column`, without telling anyone.
+    void assign(DataItem& cell, int column, BatchKind kind, const BatchValue& value, const wchar_t* texts);
 
     // A copy of `text` (zero-terminated, `length` units) for a cell of `column`; it lasts until
     // a cell of the table changes (see dropText) or the rows are cleared.
@@ -86,9 +89,16 @@ private:
         size_t left_ = 0;
         size_t total_ = 0;
     };
-    // The first values of a column, found by their text.
+    // The first values of a column, found by their text: an open-addressed table of twice the
+    // values a column may have, so a look-up is a hash and one or two comparisons.
     struct Interned {
-        std::unordered_map<std::wstring_view, const wchar_t*> values;
+        struct Slot {
+            const wchar_t* text = nullptr;
+            uint32_t length = 0;
+            uint32_t hash = 0;
+        };
+        std::unique_ptr<Slot[]> slots;
+        size_t count = 0;
         bool off = false;
     };
 

@@ -99,6 +99,14 @@ double DataItem::real() const {
     return value;
 }
 
+uint64_t DataItem::realBits(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits >> kTagShift) >= kNullTag && (bits >> kTagShift) <= kTextTag)
+        bits = 0x7FF8000000000000ull;
+    return bits;
+}
+
 void DataItem::store(uint64_t bits) {
     CellStore& cells = CellStore::of(this);
     if (isText())
@@ -167,21 +175,15 @@ void DataItem::setText(const wchar_t* text) {
     }
     int row = 0, column = 0;
     CellStore::place(this, row, column);
-    const wchar_t* kept = CellStore::of(this).keepText(text, std::wcslen(text), column);
-    store((kTextTag << kTagShift) | uint64_t(uintptr_t(kept)));
+    store(textBits(CellStore::of(this).keepText(text, std::wcslen(text), column)));
 }
 
 void DataItem::setDouble(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    // A NaN that looks like a tag is stored as the plain quiet NaN: still NaN, never a tag.
-    if ((bits >> kTagShift) >= kNullTag && (bits >> kTagShift) <= kTextTag)
-        bits = 0x7FF8000000000000ull;
-    store(bits);
+    store(realBits(value));
 }
 
 void DataItem::setInt(int value) {
-    store((kIntegerTag << kTagShift) | uint64_t(uint32_t(value)));
+    store(integerBits(value));
 }
 
 void DataItem::setNull() {

@@ -53,6 +53,13 @@ private:
     const wchar_t* text() const { return reinterpret_cast<const wchar_t*>(uintptr_t(bits_ & kPayload)); }
     double real() const;
     int integer() const { return int(uint32_t(bits_)); }
+    // The words of the values: a NaN that looks like a tag becomes the plain quiet NaN (still
+    // NaN, never a tag).
+    static uint64_t realBits(double value);
+    static uint64_t integerBits(int value) { return (kIntegerTag << kTagShift) | uint64_t(uint32_t(value)); }
+    static uint64_t textBits(const wchar_t* kept) {
+        return (kTextTag << kTagShift) | uint64_t(uintptr_t(kept));
+    }
     // Replaces the value; a text written over is handed back to the store.
     void store(uint64_t bits);
 

@@ -90,6 +90,23 @@ void DataTable::reserveRows(int count) {
     cells_.reserve(count, int(columns_.size()));
 }
 
+void DataTable::appendBatch(const RowBatch& batch) {
+    const int width = int(columns_.size());
+    cells_.reserve(batch.rows, width);
+    const BatchKind* kind = batch.kinds;
+    const BatchValue* value = batch.values;
+    for (int r = 0; r < batch.rows; ++r) {
+        DataItem* cells = cells_.takeRow(width);
+        rows_.emplace_back(this, cells, width);
+        for (int c = 0; c < batch.columns; ++c, ++kind, ++value) {
+            const int column = batch.target[c];
+            if (column >= 0 && column < width && *kind != BatchKind::Null)
+                cells_.assign(cells[column], column, *kind, *value, batch.texts);
+        }
+    }
+    changed();
+}
+
 const DataItem* DataTable::cellAt(int row, int column) const {
     if (row < 0 || row >= int(rows_.size()))
         return nullptr;
@@ -124,3 +141,11 @@ void DataTable::notify() {
 }
 
 } // namespace Data
+
+bool appendRowBatch(Data::IDataTable* table, const Data::RowBatch& batch) {
+    auto* own = dynamic_cast<Data::DataTable*>(table);
+    if (!own || batch.rows <= 0)
+        return false;
+    own->appendBatch(batch);
+    return true;
+}

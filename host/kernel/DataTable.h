@@ -34,9 +34,16 @@ public:
     void reserveRows(int count) override;
 
     const DataItem* cellAt(int row, int column) const override;
+    // The rows of a database fill at once (RowBatch.h).
+    void appendBatch(const RowBatch& batch);
     void endUpdate() override;
-    // Called by every cell write.
-    void cellChanged() { changed(); }
+    // Called by every cell write; inside an update context (a fill) it only marks the table.
+    void cellChanged() {
+        if (updateDepth_ > 0)
+            dirty_ = true;
+        else
+            changed();
+    }
 
 private:
     void changed();

@@ -3,8 +3,11 @@
 // value - 1, growth = end value + dividend - begin value = begin value * rate, nothing when there
 // is no begin value).
 #include <gtest/gtest.h>
+#include <charconv>
 #include <cmath>
 #include <map>
+#include <random>
+#include <vector>
 #include "tests/page/PageTestHost.h"
 
 using pagetest::PageHarness;
@@ -189,6 +192,34 @@ insert into tb_bonus values ('100013', '2024-03-05', 0.8, 0);
     EXPECT_FALSE(std::signbit(AssembleFinancePage::growthValue(1.2432, 1.2932, perUnit * 1.2932)));
     // A small real change is kept to its own ten digits.
     EXPECT_EQ(AssembleFinancePage::growthValue(1.0001, 1.0, 0.0), 0.0001);
+
+    // Whichever way a growth is rounded to its ten digits, it is the double its ten-digit text
+    // reads as: net values of four decimals, values of every size, halves and powers of ten.
+    auto tenDigits = [](double growth) {
+        char digits[32];
+        auto end =
+            std::to_chars(digits, digits + sizeof digits, growth, std::chars_format::scientific, 9).ptr;
+        double read = 0;
+        std::from_chars(digits, end, read);
+        return read;
+    };
+    std::mt19937_64 random(23);
+    std::vector<std::pair<double, double>> pairs = {
+        {1.0, 1.00000000005}, {10.0, 0.0}, {0.0, 9.9999999999}, {1e8, 0.0}, {0.00000123456789012, 0.0}};
+    for (int i = 0; i < 200000; ++i) {
+        const double scale = std::pow(10.0, double(int(random() % 12)) - 4);
+        const double end = double(random() % 40000) / 1e4 * scale;
+        const double begin = i % 2 ? double(random() % 40000) / 1e4 * scale
+                                   : end * (1 + double(random() % 2001 - 1000) * 1e-9);
+        pairs.emplace_back(end, begin);
+    }
+    for (const auto& [end, begin] : pairs) {
+        const double growth = end - begin;
+        if (std::fabs(growth) <= std::max(std::fabs(end), std::fabs(begin)) * 1e-10)
+            continue; // no change at all
+        ASSERT_EQ(AssembleFinancePage::growthValue(end, begin, 0.0), tenDigits(growth))
+            << end << " " << begin;
+    }
 }
 
 TEST(PageData, AFailingStatementKeepsTheDatesTitlesAndRowsItHad) {
