@@ -1,8 +1,6 @@
 #include "filter/FilterWnd.h"
 
 #include <algorithm>
-#include <climits>
-#include <cstddef>
 #include "filter/KeywordDialog.h"
 #include "filter/SearchFilterImpl.h"
 #include "resources/ResourceText.h"
@@ -43,31 +41,20 @@ XStringW joined(const std::vector<XStringW>& texts, const wchar_t* separator) {
     return text;
 }
 
-// The widths of the first buttons of `full` (the newest first) that fit into room side by side,
-// `gap` apart: whole when they all fit, else the widest made narrower, all alike, down to
-// kMinButtonWidth; the buttons that fit even so are the newest ones.
+// The widths of the first buttons of `full` (the newest first) that fit side by side into room,
+// `gap` apart. A caption wider than kMaxButtonWidth, or than the room, is shortened to it.
 std::vector<int> fitWidths(const std::vector<int>& full, int room, int gap) {
-    for (size_t shown = full.size(); shown > 0; --shown) {
-        std::vector<int> sorted(full.begin(), full.begin() + std::ptrdiff_t(shown));
-        std::sort(sorted.begin(), sorted.end());
-        int left = room - gap * int(shown - 1);
-        int cap = INT_MAX;
-        for (size_t i = 0; i < sorted.size(); ++i) {
-            const int share = left / int(sorted.size() - i);
-            if (sorted[i] > share) {
-                cap = share;
-                break;
-            }
-            left -= sorted[i];
-        }
-        if (cap < FilterWnd::kMinButtonWidth)
-            continue;
-        std::vector<int> widths(full.begin(), full.begin() + std::ptrdiff_t(shown));
-        for (int& width : widths)
-            width = std::min(width, cap);
-        return widths;
+    std::vector<int> widths;
+    int used = 0;
+    for (int width : full) {
+        width = std::min({width, FilterWnd::kMaxButtonWidth, room});
+        const int needed = used + (widths.empty() ? 0 : gap) + width;
+        if (width <= 0 || needed > room)
+            break;
+        used = needed;
+        widths.push_back(width);
     }
-    return {};
+    return widths;
 }
 
 void setItemData(HMENU menu, UINT id, ULONG_PTR data) {
@@ -328,9 +315,9 @@ void FilterWnd::layout() {
         place(moreButton, moreButton.fullWidth());
         r.right -= kMoreGap;
     }
-    // The newest condition stands next to "更多筛选"; older ones extend to the left. Captions
-    // too long for the room left are shortened; conditions that do not fit at all are listed
-    // under the overflow button, so that every one stays within reach.
+    // The newest condition stands next to "更多筛选"; older ones extend to the left. Long
+    // captions are shortened; conditions that do not fit are listed under the overflow button,
+    // so that every one stays within reach.
     std::vector<DropDownButton*> buttons;
     std::vector<int> full;
     for (auto it = conditions.rbegin(); it != conditions.rend(); ++it) {

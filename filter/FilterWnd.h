@@ -39,9 +39,9 @@ public:
     // WM_COMMAND carries a menu item's id in 16 bits: no item is numbered beyond.
     static constexpr int kLastValueId = 0xFFFF;
     static constexpr int kMultipleLimit = 30;
-    // Buttons are not made narrower than this to fit more of them; those that still do not fit
-    // are listed under the overflow button.
-    static constexpr int kMinButtonWidth = 80;
+    // A condition's button is at most this wide: a longer caption ends in an ellipsis (the
+    // tooltip holds it whole), and leaves room for the others.
+    static constexpr int kMaxButtonWidth = 240;
 
     struct ColumnDef {
         XStringW name;

@@ -1,5 +1,6 @@
 #include "filter/ValueSet.h"
 
+#include <cstdint>
 #include <unordered_set>
 
 bool ValueSet::insert(const XStringW& value) {
@@ -20,13 +21,13 @@ namespace {
 
 struct TextHash {
     size_t operator()(const XStringW& s) const {
-        // FNV-1a over the code units.
-        size_t h = 1469598103934665603ull;
+        // 64-bit FNV-1a over the code units, folded to the width of size_t.
+        uint64_t h = 1469598103934665603ull;
         for (int i = 0; i < s.length(); ++i) {
-            h ^= static_cast<size_t>(s.at(i));
+            h ^= static_cast<uint64_t>(s.at(i));
             h *= 1099511628211ull;
         }
-        return h;
+        return static_cast<size_t>(h ^ (h >> 32));
     }
 };
 

@@ -168,12 +168,19 @@ bool AssembleFinanceModuleImpl::preTranslateMessage(const MSG& msg) {
     return false;
 }
 
+// Event handlers, called from the host's library: nothing may escape into it.
 void AssembleFinanceModuleImpl::onThemeChanged(void* argument, void* context) {
-    auto* module = static_cast<AssembleFinanceModuleImpl*>(context);
-    module->page.applyTheme(static_cast<ITheme*>(argument));
-    module->page.markThemeChanged();
+    try {
+        auto* module = static_cast<AssembleFinanceModuleImpl*>(context);
+        module->page.applyTheme(static_cast<ITheme*>(argument));
+        module->page.markThemeChanged();
+    } catch (...) {
+    }
 }
 
 void AssembleFinanceModuleImpl::onCommand(void*, void* context) {
-    static_cast<AssembleFinanceModuleImpl*>(context)->activatePage();
+    try {
+        static_cast<AssembleFinanceModuleImpl*>(context)->activatePage();
+    } catch (...) {
+    }
 }

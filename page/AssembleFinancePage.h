@@ -80,7 +80,7 @@ public:
     // A valuation date as the database gives it is used only when it reads YYYY-MM-DD.
     static bool isIsoDate(const XStringW& text);
     // The value rounded to ten significant digits (a growth value without binary noise).
-    static double roundSignificant(double value);
+    static double growthValue(double end, double begin, double dividend);
 
 private:
     void onCreate();

@@ -1,5 +1,7 @@
 // The page's one data path: the two valuation dates, the product query and the growth columns.
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include "resources/ResourceText.h"
 #include "module/host/Kernel.h"
 #include "page/AssembleFinancePage.h"
@@ -54,12 +56,18 @@ AssembleFinancePage::DateQuery AssembleFinancePage::queryDate(const wchar_t* sta
     return DateQuery::Found;
 }
 
-double AssembleFinancePage::roundSignificant(double value) {
+double AssembleFinancePage::growthValue(double end, double begin, double dividend) {
+    const double growth = end - begin + dividend;
+    // A change that cancels out (a drop of exactly the dividend) leaves only the operands'
+    // rounding error: it is no change, not "0.0000000000000002220".
+    const double scale = std::max({std::fabs(end), std::fabs(begin), std::fabs(dividend)});
+    if (!(std::fabs(growth) > scale * 1e-10))
+        return 0.0;
     // Ten significant digits: "1.2932 - 1.2529" reads 0.0403, not 0.040299999999999975.
     char digits[32];
     const std::to_chars_result written =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 9);
-    double rounded = value;
+        std::to_chars(digits, digits + sizeof digits, growth, std::chars_format::scientific, 9);
+    double rounded = growth;
     if (written.ec == std::errc())
         std::from_chars(digits, written.ptr, rounded);
     return rounded;
@@ -93,7 +101,7 @@ void AssembleFinancePage::computeGrowth(Data::IDataTable* table) {
             // (p2 of the begin value) included: begin x rate, so the growth agrees with the two
             // values beside it and with the rate.
             row.getItem(percentColumn).setDouble(rate);
-            row.getItem(updownColumn).setDouble(roundSignificant(value - begin + p2 * begin));
+            row.getItem(updownColumn).setDouble(growthValue(value, begin, p2 * begin));
         }
     }
 }

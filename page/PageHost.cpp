@@ -67,31 +67,43 @@ void AssembleFinancePage::detach() {
     app.reset();
 }
 
+// The host raises its events from its own library: nothing may leave the handlers into it (a
+// 32-bit host could not even unwind through the module's frames).
+
 void AssembleFinancePage::onConcernChanged(void*, void* context) {
-    auto* page = static_cast<AssembleFinancePage*>(context);
-    page->grid.Refresh(false, true);
-    page->grid.Invalidate(true);
+    try {
+        auto* page = static_cast<AssembleFinancePage*>(context);
+        page->grid.Refresh(false, true);
+        page->grid.Invalidate(true);
+    } catch (...) {
+    }
 }
 
 void AssembleFinancePage::onBuyRedeemStateUpdate(void* argument, void* context) {
-    auto* page = static_cast<AssembleFinancePage*>(context);
-    const auto* update = static_cast<const UpdateEventArg*>(argument);
-    if (update && update->state == 1 && update->flag && page->isWindow())
-        page->sendMessage(kUpdateMessage, 0, 0);
+    try {
+        auto* page = static_cast<AssembleFinancePage*>(context);
+        const auto* update = static_cast<const UpdateEventArg*>(argument);
+        if (update && update->state == 1 && update->flag && page->isWindow())
+            page->sendMessage(kUpdateMessage, 0, 0);
+    } catch (...) {
+    }
 }
 
 void AssembleFinancePage::onLastValueUpdate(void* argument, void* context) {
-    auto* page = static_cast<AssembleFinancePage*>(context);
-    const auto* update = static_cast<const UpdateEventArg*>(argument);
-    if (!update || update->state != 1 || !page->isWindow())
-        return;
-    if (update->flag && update->kind == kLastValueKind)
-        page->sendMessage(kUpdateMessage, 0, 0);
-    if (page->refreshIndicator) {
-        page->refreshIndicator->show(SW_HIDE);
-        page->refreshIndicator->stopAnimating();
+    try {
+        auto* page = static_cast<AssembleFinancePage*>(context);
+        const auto* update = static_cast<const UpdateEventArg*>(argument);
+        if (!update || update->state != 1 || !page->isWindow())
+            return;
+        if (update->flag && update->kind == kLastValueKind)
+            page->sendMessage(kUpdateMessage, 0, 0);
+        if (page->refreshIndicator) {
+            page->refreshIndicator->show(SW_HIDE);
+            page->refreshIndicator->stopAnimating();
+        }
+        SetTimer(page->hwnd, kRefreshTimer, kRefreshDelayMs, nullptr);
+    } catch (...) {
     }
-    SetTimer(page->hwnd, kRefreshTimer, kRefreshDelayMs, nullptr);
 }
 
 void AssembleFinancePage::onUpdateMessage() {

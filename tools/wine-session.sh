@@ -40,20 +40,26 @@ start)
   # Boot the prefix (created on first use) so that Wine's own services start here, detached from
   # the output of the programs under test; otherwise they would hold a test's output pipe open.
   /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
+  # Machine settings live twice in a 64-bit prefix: 32-bit programs read HKLM\Software through
+  # its 32-bit view. Both views get each setting.
+  reg_machine() {
+    for view in /reg:64 /reg:32; do
+      /usr/lib/wine/wine64 reg add "$@" "$view" /f >/dev/null 2>&1 </dev/null || true
+    done
+  }
   # Wine's interface fonts have no Chinese glyphs; link them to the installed CJK font so menus,
   # tabs, grids and screenshots show characters rather than boxes. Once per prefix.
-  if [ ! -f "$WINEPREFIX/.fontlink2" ]; then
+  if [ ! -f "$WINEPREFIX/.fontlink3" ]; then
     link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" Arial "Times New Roman"; do
-      /usr/lib/wine/wine64 reg add "$link" /v "$face" /t REG_MULTI_SZ \
-        /d "wqy-microhei.ttc,WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null || true
+      reg_machine "$link" /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,WenQuanYi Micro Hei"
     done
     # The Chinese faces that themes and pages ask for by name.
     for face in SimSun "宋体" "Microsoft YaHei" "微软雅黑" KaiTi "楷体" "楷体_GB2312"; do
       /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ \
         /d "WenQuanYi Micro Hei" /f >/dev/null 2>&1 </dev/null || true
     done
-    touch "$WINEPREFIX/.fontlink2"
+    touch "$WINEPREFIX/.fontlink3"
   fi
   # Xvfb runs no window manager. Wine would still hand activated and captioned windows to one and,
   # on every hide or destroy, wait two seconds for it to let them go; unmanaged windows are
@@ -64,10 +70,9 @@ start)
     touch "$WINEPREFIX/.unmanaged"
   fi
   # A crashing program ends at once with a failure instead of waiting in Wine's debugger.
-  if [ ! -f "$WINEPREFIX/.nodebugger" ]; then
-    /usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
-      /t REG_SZ /d false /f >/dev/null 2>&1 </dev/null || true
-    touch "$WINEPREFIX/.nodebugger"
+  if [ ! -f "$WINEPREFIX/.nodebugger2" ]; then
+    reg_machine 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d false
+    touch "$WINEPREFIX/.nodebugger2"
   fi
   echo "export DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
   ;;

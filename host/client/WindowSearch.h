@@ -6,29 +6,31 @@
 
 namespace Client {
 
+struct DescendantSearch {
+    const wchar_t* className;
+    bool visibleOnly;
+    HWND found;
+};
+
+// A named procedure rather than a lambda: a 32-bit build needs the callback convention spelt out.
+inline BOOL CALLBACK matchDescendant(HWND hwnd, LPARAM param) {
+    auto* s = reinterpret_cast<DescendantSearch*>(param);
+    wchar_t name[64] = {};
+    if (GetClassNameW(hwnd, name, 64) && _wcsicmp(name, s->className) == 0 &&
+        (!s->visibleOnly || IsWindowVisible(hwnd))) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The first descendant of `root` whose class is `className` (compared as Windows compares class
 // names, without case); with `visibleOnly`, only a visible one. Null when there is none.
 inline HWND findDescendant(HWND root, const wchar_t* className, bool visibleOnly = false) {
-    struct Search {
-        const wchar_t* className;
-        bool visibleOnly;
-        HWND found;
-    } search{className, visibleOnly, nullptr};
+    DescendantSearch search{className, visibleOnly, nullptr};
     if (!root)
         return nullptr;
-    EnumChildWindows(
-        root,
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t name[64] = {};
-            if (GetClassNameW(hwnd, name, 64) && _wcsicmp(name, s->className) == 0 &&
-                (!s->visibleOnly || IsWindowVisible(hwnd))) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    EnumChildWindows(root, &matchDescendant, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -3,8 +3,9 @@
 // then pass it on to the control. The setters leave nothing else to observe (no getters, and the
 // order of calls shows nowhere on the screen).
 //
-// x86-64 only: a member function takes `this` as its first argument, so a free function with the
-// object pointer first has the same calling convention.
+// A free function with the object pointer first stands in for a member: on x86-64 the member
+// takes `this` as its first argument anyway; on x86 it takes it in ECX (thiscall), which the
+// recorders then declare.
 #pragma once
 
 #include <windows.h>
@@ -17,19 +18,30 @@
 
 #include "module/host/DataGrid.h"
 
+#if defined(__i386__)
+#define AF_MEMBER_CALL __attribute__((thiscall))
+#else
+#define AF_MEMBER_CALL
+#endif
+
 namespace controltest {
 
 // The entry point behind a non-virtual member of a DLL, as this program reaches it.
 template <class Member> void* entryOf(Member member) {
     void* address = nullptr;
     std::memcpy(&address, &member, sizeof address);
-    // Taking the address may give this program's jump stub (jmp [rip+offset]) instead of the
-    // DLL's function; the import slot holds the latter.
+    // Taking the address may give this program's jump stub (jmp [rip+offset] on x86-64,
+    // jmp [slot] on x86) instead of the DLL's function; the import slot holds the latter.
     const auto* code = static_cast<const unsigned char*>(address);
     if (code && code[0] == 0xFF && code[1] == 0x25) {
-        int32_t offset = 0;
-        std::memcpy(&offset, code + 2, sizeof offset);
-        std::memcpy(&address, code + 6 + offset, sizeof address);
+        int32_t operand = 0;
+        std::memcpy(&operand, code + 2, sizeof operand);
+#if defined(__i386__)
+        const unsigned char* slot = reinterpret_cast<const unsigned char*>(static_cast<uintptr_t>(operand));
+#else
+        const unsigned char* slot = code + 6 + operand;
+#endif
+        std::memcpy(&address, slot, sizeof address);
     }
     return address;
 }
@@ -129,42 +141,44 @@ inline void* g_rowHeightTarget;
 inline void* g_refreshTarget;
 inline void* g_releaseTarget;
 
-template <int I> void recordColour(XDataGrid* grid, COLORREF colour) {
+template <int I> void AF_MEMBER_CALL recordColour(XDataGrid* grid, COLORREF colour) {
     log().add(grid, std::string(kColourSetters[I].name) + " " + hex(colour));
-    reinterpret_cast<void (*)(XDataGrid*, COLORREF)>(g_colourTargets[I])(grid, colour);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*, COLORREF)>(g_colourTargets[I])(grid, colour);
 }
 
-inline void recordHeaderFont(XDataGrid* grid, const XStringW& face, int size) {
+inline void AF_MEMBER_CALL recordHeaderFont(XDataGrid* grid, const XStringW& face, int size) {
     char text[160];
     std::snprintf(text, sizeof text, "SetHeaderFont %ls %d", face.c_str(), size);
     log().add(grid, text);
-    reinterpret_cast<void (*)(XDataGrid*, const XStringW&, int)>(g_fontTarget)(grid, face, size);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*, const XStringW&, int)>(g_fontTarget)(grid, face, size);
 }
 
-inline void recordGridLines(XDataGrid* grid, bool horizontal, bool vertical) {
+inline void AF_MEMBER_CALL recordGridLines(XDataGrid* grid, bool horizontal, bool vertical) {
     log().add(grid,
               std::string("SetDrawGridLine ") + (horizontal ? "1" : "0") + " " + (vertical ? "1" : "0"));
-    reinterpret_cast<void (*)(XDataGrid*, bool, bool)>(g_linesTarget)(grid, horizontal, vertical);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*, bool, bool)>(g_linesTarget)(grid, horizontal,
+                                                                                   vertical);
 }
 
-inline void recordHeaderHeight(XDataGrid* grid, int height) {
+inline void AF_MEMBER_CALL recordHeaderHeight(XDataGrid* grid, int height) {
     log().add(grid, "SetHeaderRowHight " + std::to_string(height));
-    reinterpret_cast<void (*)(XDataGrid*, int)>(g_headerHeightTarget)(grid, height);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*, int)>(g_headerHeightTarget)(grid, height);
 }
 
-inline void recordRowHeight(XDataGrid* grid, int height) {
+inline void AF_MEMBER_CALL recordRowHeight(XDataGrid* grid, int height) {
     log().add(grid, "SetRowHight " + std::to_string(height));
-    reinterpret_cast<void (*)(XDataGrid*, int)>(g_rowHeightTarget)(grid, height);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*, int)>(g_rowHeightTarget)(grid, height);
 }
 
-inline void recordRefresh(XDataGrid* grid, bool resetPosition, bool redraw) {
+inline void AF_MEMBER_CALL recordRefresh(XDataGrid* grid, bool resetPosition, bool redraw) {
     log().add(grid, std::string("Refresh ") + (resetPosition ? "1" : "0") + " " + (redraw ? "1" : "0"));
-    reinterpret_cast<void (*)(XDataGrid*, bool, bool)>(g_refreshTarget)(grid, resetPosition, redraw);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*, bool, bool)>(g_refreshTarget)(grid, resetPosition,
+                                                                                     redraw);
 }
 
-inline void recordRelease(XDataGrid* grid) {
+inline void AF_MEMBER_CALL recordRelease(XDataGrid* grid) {
     log().add(grid, "ReleaseDrawingResource");
-    reinterpret_cast<void (*)(XDataGrid*)>(g_releaseTarget)(grid);
+    reinterpret_cast<void(AF_MEMBER_CALL*)(XDataGrid*)>(g_releaseTarget)(grid);
 }
 
 // Records while it lives; the log starts empty.

@@ -3,25 +3,10 @@
 // expected slots are written out here as numbers.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
-
 #include "DataGrid.h"
+#include "tests/control/VirtualSlot.h"
 
-namespace {
-
-// A pointer to a virtual member holds 1 + the member's byte offset in the table (the Itanium
-// ABI, as GCC lays it out on x86-64); -1 for anything else.
-template <class Member> long slotOf(Member member) {
-    static_assert(sizeof(Member) == 2 * sizeof(void*), "pointer and adjustment");
-    std::uintptr_t raw = 0;
-    std::memcpy(&raw, &member, sizeof raw);
-    if ((raw & 1) == 0)
-        return -1;
-    return long((raw - 1) / sizeof(void*));
-}
-
-} // namespace
+using layouttest::slotOf;
 
 TEST(VirtualSlots, WindowBaseInContractOrder) {
     EXPECT_EQ(slotOf(static_cast<HWND (XWin::*)(HWND, const XRect&, UINT)>(&XWin::Create)), 0);

@@ -41,7 +41,7 @@ std::wstring wide(const std::string& utf8) {
 class Oracle {
 public:
     struct Row {
-        std::string code, company, createdate;
+        std::string code, company, createdate, style;
         std::optional<double> endValue, endTotal, beginValue, beginTotal, dividend;
         std::optional<int> buyState, redeemState;
     };
@@ -49,13 +49,14 @@ public:
     explicit Oracle(const std::wstring& file) {
         EXPECT_EQ(sqlite3_open16(file.c_str(), &db_), SQLITE_OK);
         each("select f.code, f.createdate, (select name from tb_investadvisor where guid = f.companyguid and "
-             "not isdeleted) from tb_fund f where f.fundtype = '集合理财产品' and f.isdellisting = 0 and not "
-             "f.isdeleted",
+             "not isdeleted), f.investstyle from tb_fund f where f.fundtype = '集合理财产品' and "
+             "f.isdellisting = 0 and not f.isdeleted",
              [&](sqlite3_stmt* s) {
                  Row r;
                  r.code = text(s, 0);
                  r.createdate = text(s, 1);
                  r.company = text(s, 2);
+                 r.style = text(s, 3);
                  products_[r.code] = r;
              });
         each("select v.date from tb_valuelist v join tb_fund f on f.code = v.code where not v.isdeleted and "
@@ -346,4 +347,45 @@ TEST(ModuleDll, ClientExportsTheGridAsAUserWouldAndShipsTheArchiveSite) {
     EXPECT_FALSE(refused.exportGrid());
     EXPECT_EQ(refused.summary().back(), L"export not written: " + o.exportPath + L" (invalid path)");
     refused.shutdown();
+}
+
+TEST(ModuleDll, FilterStepsAFullBarRefusesAreSaidSo) {
+    SampleOptions options;
+    options.products = 30;
+    options.days = 10;
+    const std::wstring file = scratch(L"filters.db");
+    std::string error;
+    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    // A style (whose column has no condition yet) and a company (whose button is there).
+    std::wstring style, company;
+    for (const auto& [code, row] : Oracle(file).rows("", "")) {
+        style = style.empty() ? wide(row.style) : style;
+        company = company.empty() ? wide(row.company) : company;
+    }
+    ASSERT_FALSE(style.empty());
+    ASSERT_FALSE(company.empty());
+
+    Client::ClientOptions o;
+    o.databasePath = file;
+    o.profileDir = scratch(L"filters_profile");
+    o.modulePath = L"mod_AssembleFinance.dll";
+    // Keyword steps until every condition id is taken, then one more, the style and the company.
+    for (int i = 0; i < 102; ++i)
+        o.filterSteps.push_back({true, L"", L"集合理财产品"});
+    o.filterSteps.push_back({false, L"投资风格", style});
+    o.filterSteps.push_back({false, L"基金公司", company});
+    Client::ClientSession session(o);
+    ASSERT_TRUE(session.start());
+    ASSERT_TRUE(session.module().ok());
+    EXPECT_FALSE(session.applyFilters());
+    std::vector<std::wstring> steps;
+    for (const std::wstring& line : session.summary())
+        if (line.find(L"applied") != std::wstring::npos)
+            steps.push_back(line);
+    ASSERT_EQ(steps.size(), 104u);
+    EXPECT_EQ(steps[100], L"keywords \"集合理财产品\" applied");
+    EXPECT_EQ(steps[101], L"keywords \"集合理财产品\" not applied (no more conditions)");
+    EXPECT_EQ(steps[102], L"filter 投资风格 = " + style + L" not applied (no more conditions)");
+    EXPECT_EQ(steps[103], L"filter 基金公司 = " + company + L" applied");
+    session.shutdown();
 }

@@ -3,6 +3,7 @@
 // value - 1, growth = end value + dividend - begin value = begin value * rate, nothing when there
 // is no begin value).
 #include <gtest/gtest.h>
+#include <cmath>
 #include <map>
 #include "tests/page/PageTestHost.h"
 
@@ -178,9 +179,16 @@ insert into tb_bonus values ('100013', '2024-03-05', 0.8, 0);
     EXPECT_EQ(texts[L"updown"], L"-0.6824");
     EXPECT_EQ(texts[L"percent"], L"-0.62%");
 
-    EXPECT_EQ(AssembleFinancePage::roundSignificant(1.2932 - 1.2529), 0.0403);
-    EXPECT_EQ(AssembleFinancePage::roundSignificant(-123456.78901234), -123456.789);
-    EXPECT_EQ(AssembleFinancePage::roundSignificant(0.0), 0.0);
+    EXPECT_EQ(AssembleFinancePage::growthValue(1.2932, 1.2529, 0.0), 0.0403);
+    EXPECT_EQ(AssembleFinancePage::growthValue(0.0, 123456.78901234, 0.0), -123456.789);
+    EXPECT_EQ(AssembleFinancePage::growthValue(1.5, 1.5, 0.0), 0.0);
+    // A drop of exactly the dividend is no change, whatever the operands' binary rounding.
+    const double perUnit = 0.05 / 1.2932;
+    EXPECT_NE(1.2432 + perUnit * 1.2932 - 1.2932, 0.0);
+    EXPECT_EQ(AssembleFinancePage::growthValue(1.2432, 1.2932, perUnit * 1.2932), 0.0);
+    EXPECT_FALSE(std::signbit(AssembleFinancePage::growthValue(1.2432, 1.2932, perUnit * 1.2932)));
+    // A small real change is kept to its own ten digits.
+    EXPECT_EQ(AssembleFinancePage::growthValue(1.0001, 1.0, 0.0), 0.0001);
 }
 
 TEST(PageData, AFailingStatementKeepsTheDatesTitlesAndRowsItHad) {
