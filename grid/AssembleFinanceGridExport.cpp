@@ -2,6 +2,9 @@
 // spreadsheet programs read: comma-separated UTF-16 or UTF-8, or tab-separated with ".xls".
 #include <windows.h>
 #include <commdlg.h>
+#if defined(_M_X64) || defined(_M_IX86) || defined(__x86_64__) || defined(__i386__)
+#include <xmmintrin.h>
+#endif
 #include "AssembleFinanceGrid.h"
 #include "ExportText.h"
 #include "resources/ResourceText.h"
@@ -19,6 +22,19 @@ const wchar_t kExportFilters[] = L"使用逗号分隔的unicode编码CSV文件 (
 // The text goes to the file in pieces of about this size as the rows are made, so the export
 // holds one piece of the file, never the whole of it.
 constexpr size_t kPieceBytes = 64 * 1024;
+
+// Rows come in the shown order, scattered over the table, so reading a row's cells would wait on
+// memory for each. The export asks for them ahead as it goes: a row's own place two steps of
+// kAhead rows before it is read, its cells one step before.
+constexpr int kAhead = 4;
+
+inline void prefetch(const void* address) {
+#if defined(_M_X64) || defined(_M_IX86) || defined(__x86_64__) || defined(__i386__)
+    _mm_prefetch(static_cast<const char*>(address), _MM_HINT_T0);
+#else
+    (void)address;
+#endif
+}
 
 bool endsWithXls(const XStringW& path) {
     int n = path.length();
@@ -110,6 +126,14 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex, uint32
         Data::IDataView* view = GetDisplayView();
         for (int row = 0; row < rows; ++row) {
             Data::IDataRow* cells = view ? &view->getRow(row) : nullptr;
+            if (view && row + 2 * kAhead < rows)
+                prefetch(&view->getRow(row + 2 * kAhead));
+            if (view && row + kAhead < rows) {
+                Data::IDataRow& ahead = view->getRow(row + kAhead);
+                for (const CellReader& reader : readers)
+                    if (reader.item >= 0)
+                        prefetch(&ahead.getItem(reader.item));
+            }
             for (const CellReader& reader : readers) {
                 ReadCell(cells, row, reader, cell);
                 text.field(cell);

@@ -40,31 +40,31 @@ READ_BACK = {
 
 
 def check(description, folder):
-    spec = json.loads(description.read_text(encoding="utf-8"))
-    raw = (folder / spec["file"]).read_bytes()
-    bom = BOMS[spec["encoding"]]
+    info = json.loads(description.read_text(encoding="utf-8"))
+    raw = (folder / info["file"]).read_bytes()
+    bom = BOMS[info["encoding"]]
     problems = []
     if not raw.startswith(bom):
-        return [f"{spec['file']}: no {spec['encoding']} byte order mark"]
-    text = raw[len(bom):].decode("utf-16-le" if spec["encoding"] == "utf-16" else "utf-8")
-    if not text.endswith(spec["delimiter"] + "\r\n"):
-        problems.append(f"{spec['file']}: the last line does not end with the separator and CR LF")
-    rows = list(csv.reader(io.StringIO(text, newline=""), delimiter=spec["delimiter"]))
-    expected = spec["cells"]
+        return [f"{info['file']}: no {info['encoding']} byte order mark"]
+    text = raw[len(bom):].decode("utf-16-le" if info["encoding"] == "utf-16" else "utf-8")
+    if not text.endswith(info["delimiter"] + "\r\n"):
+        problems.append(f"{info['file']}: the last line does not end with the separator and CR LF")
+    rows = list(csv.reader(io.StringIO(text, newline=""), delimiter=info["delimiter"]))
+    expected = info["cells"]
     if len(rows) != len(expected):
-        return problems + [f"{spec['file']}: {len(rows)} lines read, {len(expected)} shown"]
+        return problems + [f"{info['file']}: {len(rows)} lines read, {len(expected)} shown"]
     for number, (row, shown) in enumerate(zip(rows, expected), start=1):
         if not row or row[-1] != "":
-            problems.append(f"{spec['file']} line {number}: no separator after the last field")
+            problems.append(f"{info['file']} line {number}: no separator after the last field")
             continue
         row = row[:-1]
         wanted = [READ_BACK.get(cell, cell) for cell in shown]
         if row != wanted:
-            problems.append(f"{spec['file']} line {number}: read {row!r}, wanted {wanted!r}")
+            problems.append(f"{info['file']} line {number}: read {row!r}, wanted {wanted!r}")
     shown_cells = {cell for line in expected for cell in line}
     for text in READ_BACK:
         if text not in shown_cells:
-            problems.append(f"{spec['file']}: no cell shows {text!r}")
+            problems.append(f"{info['file']}: no cell shows {text!r}")
     return problems
 
 
