@@ -75,7 +75,7 @@ double AssembleFinancePage::growthValue(double end, double begin, double dividen
         int exponent = 0; // of the magnitude's leading digit, -6 to 8
         while (exponent < 8 && magnitude >= kPowers[exponent + 1])
             ++exponent;
-        while (exponent > -6 && magnitude * kPowers[-exponent] < 1.0)
+        while (exponent <= 0 && exponent > -6 && magnitude * kPowers[-exponent] < 1.0)
             --exponent;
         const double scale = kPowers[9 - exponent];
         const double scaled = growth * scale;

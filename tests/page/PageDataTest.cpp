@@ -185,6 +185,9 @@ insert into tb_bonus values ('100013', '2024-03-05', 0.8, 0);
     EXPECT_EQ(AssembleFinancePage::growthValue(1.2932, 1.2529, 0.0), 0.0403);
     EXPECT_EQ(AssembleFinancePage::growthValue(0.0, 123456.78901234, 0.0), -123456.789);
     EXPECT_EQ(AssembleFinancePage::growthValue(1.5, 1.5, 0.0), 0.0);
+    // Growths of every size keep ten digits, tens and hundreds of a unit included.
+    EXPECT_EQ(AssembleFinancePage::growthValue(160.1234, 110.07, 0.0), 50.0534);
+    EXPECT_EQ(AssembleFinancePage::growthValue(1234.5678, 234.5678, 0.0), 1000.0);
     // A drop of exactly the dividend is no change, whatever the operands' binary rounding.
     const double perUnit = 0.05 / 1.2932;
     EXPECT_NE(1.2432 + perUnit * 1.2932 - 1.2932, 0.0);
