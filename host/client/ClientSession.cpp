@@ -325,6 +325,20 @@ bool ClientSession::applyFilters() {
     return all;
 }
 
+void ClientSession::settleOnScreen() {
+    // The picture is read back from the screen, which shows what windows drew a moment later
+    // (Wine hands its drawing to the X server when the thread waits; the refresh indicator draws
+    // from its own thread). Paints are handled meanwhile; nothing else runs (a posted close or a
+    // timer waits its turn).
+    const DWORD start = GetTickCount();
+    MSG msg;
+    do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT))
+            DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_PAINT);
+    } while (GetTickCount() - start < kSettleMs);
+}
+
 bool ClientSession::runNextStep() {
     if (endDatePending_) {
         endDatePending_ = false;
@@ -352,6 +366,7 @@ void ClientSession::takeSnapshot() {
     } else if (!options_.screenshotPath.empty()) {
         RedrawWindow(frame_->hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        settleOnScreen();
         std::wstring error;
         if (saveWindowPng(frame_->hwnd(), options_.screenshotPath, error))
             note(L"screenshot written: " + options_.screenshotPath);

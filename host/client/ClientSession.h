@@ -79,6 +79,9 @@ private:
     void onCommand(int id);
     void onTimer(UINT_PTR id);
     bool runNextStep();
+    // Lets what was drawn reach the screen before a screenshot reads it back.
+    void settleOnScreen();
+    static constexpr DWORD kSettleMs = 300;
     void takeSnapshot();
     void note(const std::wstring& line);
     std::wstring programDir() const;

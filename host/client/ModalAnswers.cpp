@@ -46,7 +46,8 @@ HWND fileNameField(HWND dialog) {
 
 ModalAnswers::ModalAnswers() {
     active = this;
-    timer_ = SetTimer(nullptr, 0, 30, &ModalAnswers::onTimer);
+    // 10 ms, the shortest timer Windows keeps: a command waits one tick per menu or dialog.
+    timer_ = SetTimer(nullptr, 0, 10, &ModalAnswers::onTimer);
 }
 
 ModalAnswers::~ModalAnswers() {

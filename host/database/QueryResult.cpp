@@ -46,6 +46,15 @@ size_t appendUtf16(std::vector<wchar_t>& buffer, size_t used, const unsigned cha
             ++s;
             continue;
         }
+        // Three bytes: the Chinese characters of names, types and companies.
+        if ((c & 0xF0) == 0xE0 && end - s >= 3 && (s[1] & 0xC0) == 0x80 && (s[2] & 0xC0) == 0x80) {
+            const unsigned code = ((c & 0x0F) << 12) | ((s[1] & 0x3Fu) << 6) | (s[2] & 0x3Fu);
+            if (code >= 0x800 && (code < 0xD800 || code >= 0xE000)) {
+                *out++ = static_cast<wchar_t>(code);
+                s += 3;
+                continue;
+            }
+        }
         const int extra = c >= 0xC2 && c < 0xE0   ? 1
                           : c >= 0xE0 && c < 0xF0 ? 2
                           : c >= 0xF0 && c < 0xF5 ? 3

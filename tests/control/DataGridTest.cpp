@@ -243,7 +243,7 @@ TEST_F(DataGridTest, HeaderMenuHidesColumnsAndAsksForReset) {
     g_owner = grid.GetHwnd();
     // A grouped column is listed under its group's caption: two dates hold a "单位净值" each.
     g_menuPick = L"end_date 单位净值";
-    SetTimer(nullptr, 0, 50, pickMenuEntry);
+    SetTimer(nullptr, 0, 10, pickMenuEntry);
     send(WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
     pump();
     EXPECT_EQ(1, grid.headerChanges);
@@ -255,7 +255,7 @@ TEST_F(DataGridTest, HeaderMenuHidesColumnsAndAsksForReset) {
     EXPECT_NE(std::wstring::npos, header.find(L"visible=\"false\"", pos));
 
     g_menuPick = L"恢复默认列";
-    SetTimer(nullptr, 0, 50, pickMenuEntry);
+    SetTimer(nullptr, 0, 10, pickMenuEntry);
     send(WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
     pump();
     EXPECT_EQ(1, grid.resets);
@@ -271,7 +271,7 @@ TEST_F(DataGridTest, HeaderMenuIsReachableWithoutAShownColumn) {
         ASSERT_EQ(0, target->GetColumnCount());
         g_owner = target->GetHwnd();
         g_menuPick = L"恢复默认列";
-        SetTimer(nullptr, 0, 50, pickMenuEntry);
+        SetTimer(nullptr, 0, 10, pickMenuEntry);
         SendMessageW(target->GetHwnd(), WM_RBUTTONDOWN, MK_RBUTTON, at(20, 10));
         pump();
         EXPECT_EQ(1, target->resets);

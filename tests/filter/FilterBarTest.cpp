@@ -97,7 +97,7 @@ void CALLBACK actOnKeywordDialog(HWND, UINT, UINT_PTR, DWORD) {
 bool withKeywordDialog(BarHarness& h, const std::function<void(HWND)>& act) {
     pendingDialogAct = &act;
     dialogSeen = false;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, &actOnKeywordDialog);
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, &actOnKeywordDialog);
     bool chosen = h.choose(kMoreButton, {L"关键字筛选(C)"});
     KillTimer(nullptr, timer);
     pendingDialogAct = nullptr;
