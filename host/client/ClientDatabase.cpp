@@ -4,20 +4,13 @@
 #include <sqlite3.h>
 #include <iterator>
 #include "HostDatabase.h"
+#include "OutputFile.h"
 #include "WritableDatabase.h"
 #include "host/database/ProductSchema.h"
 
 namespace Client {
 
 namespace {
-
-std::string utf8(const std::wstring& w) {
-    int n =
-        WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
 
 std::wstring wide(const char* s) {
     std::wstring w;

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include "ClientApp.h"
 #include "ClientDatabase.h"
+#include "DatabaseMessage.h"
 #include "ClientOptions.h"
 #include "ClientServices.h"
 #include "GridExportDriver.h"
@@ -347,14 +348,6 @@ bool anyLineHas(const std::vector<std::wstring>& lines, const std::wstring& text
         if (line.find(text) != std::wstring::npos)
             return true;
     return false;
-}
-
-std::wstring databaseMessage(const std::wstring& path) {
-    std::wstring message;
-    XComPtr<IDbModule> module = openDatabaseModule(path, message);
-    if (module)
-        module->uninitialize();
-    return message;
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include "ChartData.h"
 #include "ClientDatabase.h"
+#include "DatabaseMessage.h"
 #include "HostDatabase.h"
 #include "ProductLookup.h"
 #include "RecordingDatabase.h"
@@ -53,14 +54,6 @@ std::string exec(const std::wstring& path, const char* sql) {
 
 bool hasHistoryIndex(const std::wstring& path) {
     return exec(path, "select count(*) from sqlite_master where name = 'ix_valuelist_code'") == "1";
-}
-
-std::wstring databaseMessage(const std::wstring& path) {
-    std::wstring message;
-    XComPtr<IDbModule> module = openDatabaseModule(path, message);
-    if (module)
-        module->uninitialize();
-    return message;
 }
 
 } // namespace
