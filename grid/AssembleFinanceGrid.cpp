@@ -261,7 +261,8 @@ void AssembleFinanceGrid::ShortenCompany(XStringW& company) {
     // In place: the cell's storage is reused for every cell painted or exported.
     int length = company.length() - dash - 1;
     wchar_t* text = company.getBuffer(length);
-    std::wmemmove(text, text + dash + 1, size_t(length));
+    for (int i = 0; i < length; ++i)
+        text[i] = text[dash + 1 + i]; // a short move: no call into the C runtime
     company.releaseBuffer(length);
 }
 

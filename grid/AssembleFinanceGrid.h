@@ -153,4 +153,8 @@ private:
     HotKey hotKeys_[4];
     double fontZoom_ = 1.0;
     XComPtr<IConcernFundModule> concernModule_;
+    // The export's columns, read again only when the header changes: reading them out of the
+    // header's text takes as long as writing thousands of rows.
+    struct ExportLayout;
+    std::shared_ptr<ExportLayout> exportLayout_;
 };

@@ -6,7 +6,9 @@
 #include <xmmintrin.h>
 #endif
 #include "AssembleFinanceGrid.h"
+#include "ExportPieces.h"
 #include "ExportText.h"
+#include "gridframe/NumberLocale.h"
 #include "resources/ResourceText.h"
 #include "module/host/File.h"
 #include "module/host/Kernel.h"
@@ -22,6 +24,8 @@ const wchar_t kExportFilters[] = L"使用逗号分隔的unicode编码CSV文件 (
 // The text goes to the file in pieces of about this size as the rows are made, so the export
 // holds one piece of the file, never the whole of it.
 constexpr size_t kPieceBytes = 64 * 1024;
+// What a cell takes in the file, roughly, to cut pieces of about kPieceBytes by rows.
+constexpr size_t kCellBytes = 16;
 
 // Rows come in the shown order, scattered over the table, so reading a row's cells would wait on
 // memory for each. The export asks for them ahead as it goes: a row's own place two steps of
@@ -53,6 +57,12 @@ XStringW systemReason(uint32_t error) {
 }
 
 } // namespace
+
+struct AssembleFinanceGrid::ExportLayout {
+    XStringW header; // the header text the columns were read from
+    std::vector<ExportColumn> columns;
+    bool captions = false; // whether the header could be read, so that the file has a caption line
+};
 
 void AssembleFinanceGrid::ExportData() {
     try {
@@ -89,8 +99,15 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex, uint32
     };
     try {
         const bool utf8 = filterIndex == ExportUtf8Csv;
-        std::vector<ExportColumn> columns;
-        const bool header = ExportColumns(GetHeader(), columns);
+        const XStringW shownHeader = GetHeader();
+        if (!exportLayout_ || shownHeader.isEmpty() || !(shownHeader == exportLayout_->header)) {
+            auto layout = std::make_shared<ExportLayout>();
+            layout->captions = ExportColumns(shownHeader, layout->columns);
+            layout->header = shownHeader;
+            exportLayout_ = std::move(layout);
+        }
+        const std::vector<ExportColumn>& columns = exportLayout_->columns;
+        const bool header = exportLayout_->captions;
         // Each column is looked up once. Its descriptor comes from its own item in the header, so
         // a column the grid never drew is written as formatted as one it drew.
         std::vector<CellReader> readers;
@@ -110,39 +127,46 @@ bool AssembleFinanceGrid::ExportTo(const XStringW& path, int filterIndex, uint32
         if (!file->write(mark.data(), int64_t(mark.size())))
             return failed(file->lastError());
 
-        ExportText text(endsWithXls(path) ? L'\t' : L',', utf8);
-        text.reserve(2 * kPieceBytes);
-        auto flush = [&] {
-            bool ok = file->write(text.data(), int64_t(text.byteCount()));
-            text.clear();
-            return ok;
-        };
+        const wchar_t separator = endsWithXls(path) ? L'\t' : L',';
         if (header) {
+            ExportText captions(separator, utf8);
             for (const ExportColumn& column : columns)
-                text.field(column.caption);
-            text.endLine();
-        }
-        XStringW cell;
-        Data::IDataView* view = GetDisplayView();
-        for (int row = 0; row < rows; ++row) {
-            Data::IDataRow* cells = view ? &view->getRow(row) : nullptr;
-            if (view && row + 2 * kAhead < rows)
-                prefetch(&view->getRow(row + 2 * kAhead));
-            if (view && row + kAhead < rows) {
-                Data::IDataRow& ahead = view->getRow(row + kAhead);
-                for (const CellReader& reader : readers)
-                    if (reader.item >= 0)
-                        prefetch(&ahead.getItem(reader.item));
-            }
-            for (const CellReader& reader : readers) {
-                ReadCell(cells, row, reader, cell);
-                text.field(cell);
-            }
-            text.endLine();
-            if (text.byteCount() >= kPieceBytes && !flush())
+                captions.field(column.caption);
+            captions.endLine();
+            if (!file->write(captions.data(), int64_t(captions.byteCount())))
                 return failed(file->lastError());
         }
-        if (!flush() || !file->close())
+        Data::IDataView* view = GetDisplayView();
+        // Made on two threads at once (see ExportPieces): only reads of the rows and of the
+        // column descriptors, which nothing changes while the export runs.
+        auto make = [&](int first, int end, ExportText& text, XStringW& cell) {
+            for (int row = first; row < end; ++row) {
+                Data::IDataRow* cells = view ? &view->getRow(row) : nullptr;
+                if (view && row + 2 * kAhead < rows)
+                    prefetch(&view->getRow(row + 2 * kAhead));
+                if (view && row + kAhead < rows) {
+                    Data::IDataRow& ahead = view->getRow(row + kAhead);
+                    for (const CellReader& reader : readers)
+                        if (reader.item >= 0)
+                            prefetch(&ahead.getItem(reader.item));
+                }
+                for (const CellReader& reader : readers) {
+                    ReadCell(cells, row, reader, cell);
+                    text.field(cell);
+                }
+                text.endLine();
+            }
+        };
+        auto write = [&](const ExportText& text) {
+            return file->write(text.data(), int64_t(text.byteCount()));
+        };
+        NumberLocale::current(); // made on first use, so before a second thread may use it
+        const int pieceRows = int(kPieceBytes / (readers.size() * kCellBytes + 1)) + 1;
+        ExportPieces pieces(rows, pieceRows, separator, utf8);
+        bool outOfMemory = false;
+        if (!pieces.run(make, write, outOfMemory))
+            return failed(outOfMemory ? ERROR_NOT_ENOUGH_MEMORY : file->lastError());
+        if (!file->close())
             return failed(file->lastError());
         return true;
     } catch (...) {

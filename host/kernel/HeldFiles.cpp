@@ -50,14 +50,18 @@ bool holds(const wchar_t* path) {
     BY_HANDLE_FILE_INFORMATION target{};
     const bool exists = FilePaths::identity(path, target);
     std::lock_guard<std::mutex> lock(guard());
+    // A target that does not exist can only be a held file by name; the held files need not be
+    // opened for it (an export to a new file skips a few system calls each).
+    if (!exists) {
+        for (const auto& entry : held())
+            if (sameName(entry.first, path))
+                return true;
+        return false;
+    }
     for (const auto& entry : held()) {
         BY_HANDLE_FILE_INFORMATION file{};
-        if (FilePaths::identity(entry.first, file)) {
-            if (exists && FilePaths::sameIdentity(file, target))
-                return true;
-        } else if (!exists && sameName(entry.first, path)) {
+        if (FilePaths::identity(entry.first, file) && FilePaths::sameIdentity(file, target))
             return true;
-        }
     }
     return false;
 }

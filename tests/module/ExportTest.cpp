@@ -261,6 +261,16 @@ TEST(GridExport, ColumnsNeverDrawnAreWrittenAsTheGridShowsThem) {
     EXPECT_NE(unseen.find("\"100001\",\"稳健一号\",\"10.00%\",\"2020-01-02\",\r\n"), std::string::npos)
         << unseen;
     EXPECT_NE(unseen.find("\"100003\",\"分红三号\",\"5.00%\",\"--\",\r\n"), std::string::npos) << unseen;
+
+    // Other columns chosen: the next export follows them, captions and formats included.
+    grid.SetHeader(LR"(<header>
+<item title="增长率" name="percent" data_type="d" text_format="%.01f%%:*100" width="70"/>
+<item title="代码" name="code" width="60"/>
+</header>)");
+    ASSERT_TRUE(grid.ExportTo(path.c_str(), AssembleFinanceGrid::ExportUtf8Csv));
+    const std::string chosen = readBytes(path);
+    EXPECT_EQ(chosen.substr(0, chosen.find('\n') + 1), "\xEF\xBB\xBF\"增长率\",\"代码\",\r\n");
+    EXPECT_NE(chosen.find("\"10.0%\",\"100001\",\r\n"), std::string::npos) << chosen;
     DeleteFileW(path.c_str());
 }
 
