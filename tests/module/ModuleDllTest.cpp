@@ -33,6 +33,18 @@ std::wstring scratch(const wchar_t* name) {
     return std::wstring(dir) + L"module_dll_tests_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
 }
 
+// A generated database of products over days, some of them valued at 10 or more.
+::testing::AssertionResult writeSample(const std::wstring& file, int products, int days, int highValues = 0) {
+    SampleOptions options;
+    options.products = products;
+    options.days = days;
+    options.highValueProducts = highValues;
+    std::string error;
+    if (writeSampleFile(file, options, nullptr, &error))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << error;
+}
+
 std::wstring wide(const std::string& utf8) {
     return XStringW::fromUtf8(utf8.c_str()).c_str();
 }
@@ -216,13 +228,8 @@ TEST(ModuleDll, OneObjectWithItsIdentityAndRefusedInitialisations) {
 }
 
 TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
-    SampleOptions options;
-    options.products = 80;
-    options.days = 60;
-    options.highValueProducts = 10;
     const std::wstring file = scratch(L"sample.db");
-    std::string error;
-    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    ASSERT_TRUE(writeSample(file, 80, 60, 10));
     Oracle oracle(file);
     ASSERT_GT(oracle.dates().size(), 20u);
 
@@ -298,12 +305,8 @@ TEST(ModuleDll, ClientSessionShowsWhatTheDatabaseSays) {
 }
 
 TEST(ModuleDll, ClientExportsTheGridAsAUserWouldAndShipsTheArchiveSite) {
-    SampleOptions options;
-    options.products = 30;
-    options.days = 10;
     const std::wstring file = scratch(L"export.db");
-    std::string error;
-    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    ASSERT_TRUE(writeSample(file, 30, 10));
     Client::ClientOptions o;
     o.databasePath = file;
     o.profileDir = scratch(L"export_profile");
@@ -324,14 +327,8 @@ TEST(ModuleDll, ClientExportsTheGridAsAUserWouldAndShipsTheArchiveSite) {
     ASSERT_TRUE(session.exportGrid());
     EXPECT_EQ(session.summary().back().rfind(L"export written: " + o.exportPath, 0), 0u);
     // UTF-8 by the filter, tabs by the name; one line per product after the header.
-    HANDLE h =
-        CreateFileW(exported.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    std::string bytes(1 << 20, '\0');
-    DWORD read = 0;
-    ReadFile(h, &bytes[0], DWORD(bytes.size()), &read, nullptr);
-    CloseHandle(h);
-    bytes.resize(read);
+    const std::string bytes = TestFiles::readBytes(exported);
+    ASSERT_FALSE(bytes.empty());
     EXPECT_EQ(bytes.substr(0, 4), "\xEF\xBB\xBF\"");
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'),
               1 + static_cast<IAssembleFinanceModule*>(session.module().module)->getDataTable()->rowCount());
@@ -350,12 +347,8 @@ TEST(ModuleDll, ClientExportsTheGridAsAUserWouldAndShipsTheArchiveSite) {
 }
 
 TEST(ModuleDll, FilterStepsAFullBarRefusesAreSaidSo) {
-    SampleOptions options;
-    options.products = 30;
-    options.days = 10;
     const std::wstring file = scratch(L"filters.db");
-    std::string error;
-    ASSERT_TRUE(writeSampleFile(file, options, nullptr, &error)) << error;
+    ASSERT_TRUE(writeSample(file, 30, 10));
     // A style (whose column has no condition yet) and a company (whose button is there).
     std::wstring style, company;
     for (const auto& [code, row] : Oracle(file).rows("", "")) {
